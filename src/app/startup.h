@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+struct Context;
+
+// The start-up steps after the single-instance test: write the data source entry, create the
+// database on a first start, read the stored password and set the short date format.
+// Returns the stored password, or nothing when it could not be read; then every window stays
+// locked for this run (errors have been shown through the context's dialogs).
+std::optional<QString> runStartup(const Context& context);
+
+// Only writes the data source entry: what a second instance does before it ends.
+void registerDataSource(const Context& context);
+
+// The password test: the entered text must equal the stored password exactly. An unreadable
+// stored password lets nobody in.
+bool passwordPasses(const std::optional<QString>& stored, const QString& entered);

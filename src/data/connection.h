@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QString>
+
+// One named connection to the database file that the data source entry names. Each dataset
+// owns one; the connection is removed when the object goes.
+class Connection {
+public:
+    // Opens the file named by the entry in `odbcIniPath`; throws AppError with the data
+    // layer's text when the entry is missing or the file cannot be opened as a database.
+    explicit Connection(const QString& odbcIniPath);
+    // Opens `databasePath` directly (start-up creation and tools).
+    static Connection toFile(const QString& databasePath);
+    Connection(Connection&& other) noexcept;
+    Connection& operator=(Connection&&) = delete;
+    Connection(const Connection&) = delete;
+    ~Connection();
+
+    QSqlDatabase database() const;
+    const QString& name() const { return m_name; }
+
+private:
+    struct FileTag {};
+    Connection(FileTag, const QString& databasePath);
+    void openFile(const QString& databasePath);
+    QString m_name;
+};
+
+// Throws AppError with the text of `error` when it is an error.
+class QSqlError;
+[[noreturn]] void throwSqlError(const QSqlError& error);

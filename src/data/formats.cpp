@@ -1,0 +1,202 @@
+#include "data/formats.h"
+
+#include "platform/apperror.h"
+
+#include <QLocale>
+#include <cmath>
+
+namespace formats {
+namespace {
+
+// Splits the shortest decimal form of |value| into its digits and the exponent of the first
+// digit: value = 0.d1d2d3... * 10^(exp).
+struct Decimal {
+    bool negative = false;
+    QString digits; // no leading zeros; empty for zero
+    int exp = 0;    // position of the decimal point relative to the digits
+};
+
+Decimal decompose(double value)
+{
+    Decimal d;
+    d.negative = std::signbit(value) && value != 0;
+    // 'e' with the shortest round-trip precision: "d.ddddde±XX".
+    const QString s = QString::number(std::fabs(value), 'e', QLocale::FloatingPointShortest);
+    const qsizetype e = s.indexOf(u'e');
+    QString mant = s.left(e);
+    const int exponent = s.mid(e + 1).toInt();
+    mant.remove(u'.');
+    while (mant.endsWith(u'0'))
+        mant.chop(1);
+    if (mant.isEmpty() || mant == QLatin1String("0"))
+        return {};
+    d.digits = mant;
+    d.exp = exponent + 1;
+    return d;
+}
+
+// Rounds the decimal to `decimals` places after the point, halves away from zero.
+Decimal roundTo(Decimal d, int decimals)
+{
+    const int keep = d.exp + decimals; // digits that stay
+    if (d.digits.isEmpty() || keep >= d.digits.size())
+        return d;
+    if (keep < 0)
+        return {};
+    const bool up = d.digits.at(keep) >= u'5';
+    QString kept = d.digits.left(keep);
+    if (up) {
+        int i = keep - 1;
+        while (i >= 0 && kept.at(i) == u'9') {
+            kept[i] = u'0';
+            --i;
+        }
+        if (i < 0) {
+            kept.prepend(u'1');
+            d.exp += 1;
+        } else {
+            kept[i] = QChar(kept.at(i).unicode() + 1);
+        }
+    }
+    while (kept.endsWith(u'0'))
+        kept.chop(1);
+    if (kept.isEmpty())
+        return {};
+    d.digits = kept;
+    return d;
+}
+
+// Integer part and fraction part (`minFrac`..`maxFrac` digits) of a decimal.
+QString plain(const Decimal& d, int minFrac, bool group)
+{
+    QString intPart;
+    QString frac;
+    if (d.exp <= 0) {
+        intPart = QStringLiteral("0");
+        frac = QString(-d.exp, u'0') + d.digits;
+    } else if (d.exp >= d.digits.size()) {
+        intPart = d.digits + QString(d.exp - d.digits.size(), u'0');
+    } else {
+        intPart = d.digits.left(d.exp);
+        frac = d.digits.mid(d.exp);
+    }
+    while (frac.size() < minFrac)
+        frac.append(u'0');
+    if (group) {
+        for (qsizetype i = intPart.size() - 3; i > 0; i -= 3)
+            intPart.insert(i, u',');
+    }
+    QString out = (d.negative && !d.digits.isEmpty()) ? QStringLiteral("-") : QString();
+    out += intPart;
+    if (!frac.isEmpty())
+        out += u'.' + frac;
+    return out;
+}
+
+} // namespace
+
+QString roundedDecimal(double value, int decimals)
+{
+    return plain(roundTo(decompose(value), decimals), 0, false);
+}
+
+QString yuan(double value)
+{
+    const Decimal d = roundTo(decompose(value), 2);
+    QString body = plain(d, 0, true);
+    if (body.startsWith(u'-'))
+        return QStringLiteral("-￥") + body.mid(1);
+    return QStringLiteral("￥") + body;
+}
+
+QString fixed2(double value)
+{
+    return plain(roundTo(decompose(value), 2), 2, false);
+}
+
+QString general(double value)
+{
+    if (std::isnan(value))
+        return QStringLiteral("NAN");
+    if (std::isinf(value))
+        return value > 0 ? QStringLiteral("INF") : QStringLiteral("-INF");
+    // Round to 15 significant digits first.
+    Decimal d = decompose(value);
+    if (d.digits.isEmpty())
+        return QStringLiteral("0");
+    d = roundTo(d, 15 - d.exp);
+    if (d.digits.isEmpty())
+        return QStringLiteral("0");
+    const double magnitude = std::fabs(value);
+    if (magnitude >= 1e15 || magnitude < 0.00001) {
+        QString mant = d.digits.left(1);
+        if (d.digits.size() > 1)
+            mant += u'.' + d.digits.mid(1);
+        return (d.negative ? QStringLiteral("-") : QString()) + mant + u'E' +
+               QString::number(d.exp - 1);
+    }
+    return plain(d, 0, false);
+}
+
+QString dateText(const QDate& d)
+{
+    return d.toString(QStringLiteral("yyyy-MM-dd"));
+}
+
+QDate parseDate(const QString& text)
+{
+    const QString t = text.trimmed();
+    QDate d;
+    if (t.size() == 10 && t.at(4) == u'-' && t.at(7) == u'-')
+        d = QDate::fromString(t, QStringLiteral("yyyy-MM-dd"));
+    if (!d.isValid())
+        throw AppError(QStringLiteral("'%1' is not a valid date").arg(text));
+    return d;
+}
+
+double parseNumber(const QString& text)
+{
+    bool ok = false;
+    const QString t = text.trimmed();
+    const double v = QLocale::c().toDouble(t, &ok);
+    if (!ok || t.isEmpty() || !std::isfinite(v))
+        throw AppError(QStringLiteral("'%1' is not a valid floating point value").arg(text));
+    return v;
+}
+
+int parseInteger(const QString& text)
+{
+    bool ok = false;
+    const int v = text.trimmed().toInt(&ok);
+    if (!ok)
+        throw AppError(QStringLiteral("'%1' is not a valid integer value").arg(text));
+    return v;
+}
+
+double toNumber(const QVariant& v)
+{
+    if (v.isNull())
+        return 0;
+    if (v.typeId() == QMetaType::QString) {
+        const QString s = v.toString().trimmed();
+        if (s.isEmpty())
+            return 0;
+        return parseNumber(s);
+    }
+    return v.toDouble();
+}
+
+QString toText(const QVariant& v)
+{
+    if (v.isNull())
+        return {};
+    switch (v.typeId()) {
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return general(v.toDouble());
+    default:
+        return v.toString();
+    }
+}
+
+} // namespace formats

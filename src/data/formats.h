@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <QVariant>
+
+// Every conversion between stored values and the texts the user reads or types.
+namespace formats {
+
+// "￥#,##0.##": yuan sign, thousands grouped, at most two decimals, no trailing zeros.
+QString yuan(double value);
+// "0.00": exactly two decimals, no grouping, a leading "-" when negative.
+QString fixed2(double value);
+// The general number format: shortest form with up to 15 significant digits, no grouping,
+// exponent only for magnitudes of 1e15 and more or below 0.00001.
+QString general(double value);
+
+// Rounds `value` to `decimals` places, halves away from zero, on its shortest decimal form
+// (so 1.005 rounds to 1.01 rather than to its binary neighbour).
+QString roundedDecimal(double value, int decimals);
+
+// Strict "yyyy-MM-dd" dates.
+QString dateText(const QDate& d);
+// Throws AppError("'<text>' is not a valid date") unless `text` is a real "yyyy-MM-dd" date.
+QDate parseDate(const QString& text);
+// Throws AppError("'<text>' is not a valid floating point value") unless `text` is a number.
+double parseNumber(const QString& text);
+// Throws AppError("'<text>' is not a valid integer value") unless `text` is an integer.
+int parseInteger(const QString& text);
+
+// A stored value read as a number: NULL and empty text read as 0.
+double toNumber(const QVariant& v);
+// A stored value read as text: NULL reads as the empty text; numbers in the general format.
+QString toText(const QVariant& v);
+
+} // namespace formats

@@ -1,0 +1,98 @@
+#include "data/querydataset.h"
+
+#include "data/dialect.h"
+#include "data/formats.h"
+
+#include <QSqlError>
+
+QueryDataset::QueryDataset(QString odbcIniPath, QString statement)
+    : m_iniPath(std::move(odbcIniPath)), m_statement(std::move(statement))
+{
+}
+
+QueryDataset::~QueryDataset()
+{
+    close();
+}
+
+void QueryDataset::ensureConnection()
+{
+    if (!m_connection)
+        m_connection = std::make_unique<Connection>(m_iniPath);
+}
+
+void QueryDataset::setStatement(const QString& statement)
+{
+    close();
+    m_statement = statement;
+}
+
+void QueryDataset::open()
+{
+    close();
+    ensureConnection();
+    QSqlQuery q(m_connection->database());
+    if (!q.exec(toSqlite(m_statement)))
+        throwSqlError(q.lastError());
+    m_model.setQuery(std::move(q));
+    if (m_model.lastError().isValid())
+        throwSqlError(m_model.lastError());
+    m_open = true;
+}
+
+void QueryDataset::close()
+{
+    if (m_open)
+        m_model.clear();
+    m_open = false;
+}
+
+QVariant QueryDataset::firstValue() const
+{
+    if (!m_open || m_model.rowCount() == 0 || m_model.columnCount() == 0)
+        return {};
+    return m_model.data(m_model.index(0, 0));
+}
+
+QString QueryDataset::text() const
+{
+    return formats::toText(firstValue());
+}
+
+double QueryDataset::number() const
+{
+    return formats::toNumber(firstValue());
+}
+
+qint64 QueryDataset::integer() const
+{
+    const QVariant v = firstValue();
+    return v.isNull() ? 0 : v.toLongLong();
+}
+
+double QueryDataset::readNumber(const QString& statement)
+{
+    setStatement(statement);
+    open();
+    const double v = number();
+    close();
+    return v;
+}
+
+QString QueryDataset::readText(const QString& statement)
+{
+    setStatement(statement);
+    open();
+    const QString v = text();
+    close();
+    return v;
+}
+
+void QueryDataset::execute(const QString& statement)
+{
+    close();
+    ensureConnection();
+    QSqlQuery q(m_connection->database());
+    if (!q.exec(toSqlite(statement)))
+        throwSqlError(q.lastError());
+}

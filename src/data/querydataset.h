@@ -1,0 +1,53 @@
+#pragma once
+
+#include "data/connection.h"
+
+#include <QSqlQuery>
+#include <QSqlQueryModel>
+#include <QString>
+#include <memory>
+
+// A read-only statement over its own connection: replace the statement, open it, read its
+// first value or show its rows through model(). Statements are in the windows' dialect and
+// are translated before they run.
+class QueryDataset {
+public:
+    explicit QueryDataset(QString odbcIniPath, QString statement = {});
+    ~QueryDataset();
+
+    const QString& statement() const { return m_statement; }
+    // Clears the statement and sets the new one (closing the dataset).
+    void setStatement(const QString& statement);
+
+    // Runs the statement; throws AppError with the data layer's text.
+    void open();
+    void close();
+    bool isOpen() const { return m_open; }
+
+    // The first field of the first row of the open result: NULL and no row read as the empty
+    // text, as 0, or as 0.
+    QString text() const;
+    double number() const;
+    qint64 integer() const;
+
+    // Replace, open, read the first value as a number, close.
+    double readNumber(const QString& statement);
+    // Replace, open, read the first value as text, close.
+    QString readText(const QString& statement);
+
+    // Runs a statement that returns no rows; throws AppError on failure.
+    void execute(const QString& statement);
+
+    // The rows of the open statement, fetched lazily as a view scrolls.
+    QSqlQueryModel* model() { return &m_model; }
+
+private:
+    QVariant firstValue() const;
+    void ensureConnection();
+
+    QString m_iniPath;
+    QString m_statement;
+    std::unique_ptr<Connection> m_connection;
+    QSqlQueryModel m_model;
+    bool m_open = false;
+};

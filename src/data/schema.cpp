@@ -1,0 +1,195 @@
+#include "data/schema.h"
+
+#include "data/connection.h"
+#include "platform/apperror.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QUuid>
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
+
+namespace schema {
+namespace {
+
+struct Table {
+    const char* name;
+    QList<Column> columns;
+};
+
+const QList<Table>& tables()
+{
+    static const QList<Table> all{
+        {"mysalary",
+         {{"adddate", Kind::Date},
+          {"sz", Kind::Text},
+          {"szdl", Kind::Text},
+          {"szxl", Kind::Text},
+          {"money", Kind::Amount},
+          {"zffs", Kind::Text},
+          {"memo", Kind::Text}}},
+        {"saving",
+         {{"bankuser", Kind::Text},
+          {"begindate", Kind::Date},
+          {"money", Kind::Amount},
+          {"savingtype", Kind::Text},
+          {"interest", Kind::Number},
+          {"enddate", Kind::Date},
+          {"totalmoney", Kind::Amount},
+          {"interestmoney", Kind::Amount},
+          {"interesttax", Kind::Amount},
+          {"banknumber", Kind::Text},
+          {"bankname", Kind::Text}}},
+        {"borrow",
+         {{"borrowdate", Kind::Date},
+          {"action", Kind::Text},
+          {"money", Kind::Amount},
+          {"listman", Kind::Text},
+          {"hopedate", Kind::Date},
+          {"infactdate", Kind::Date},
+          {"flag", Kind::YesNo},
+          {"memo", Kind::Text}}},
+        {"bankinterest",
+         {{"interestname", Kind::Text}, {"interestmonth", Kind::Integer}, {"interest", Kind::Number}}},
+        {"tax", {{"interesttax", Kind::Number}}},
+        {"user", {{"password", Kind::Text}}},
+    };
+    return all;
+}
+
+QString sqlType(Kind k)
+{
+    switch (k) {
+    case Kind::Amount:
+    case Kind::Number:
+        return QStringLiteral("real");
+    case Kind::Integer:
+        return QStringLiteral("integer");
+    case Kind::YesNo:
+        return QStringLiteral("integer not null default 0 check (%1 in (0, 1))");
+    case Kind::Date:
+    case Kind::Text:
+        return QStringLiteral("text");
+    }
+    return QStringLiteral("text");
+}
+
+QStringList createStatements()
+{
+    QStringList out;
+    for (const Table& t : tables()) {
+        QStringList cols{QStringLiteral("%1 integer primary key").arg(QLatin1String(kKey))};
+        for (const Column& c : t.columns) {
+            QString type = sqlType(c.kind);
+            if (type.contains(u'%'))
+                type = type.arg(QLatin1String(c.name));
+            cols << QStringLiteral("%1 %2").arg(QLatin1String(c.name), type);
+        }
+        out << QStringLiteral("create table \"%1\" (%2)")
+                   .arg(QLatin1String(t.name), cols.join(QStringLiteral(", ")));
+    }
+    return out;
+}
+
+void run(QSqlQuery& q, const QString& sql)
+{
+    if (!q.exec(sql))
+        throwSqlError(q.lastError());
+}
+
+} // namespace
+
+QList<Column> columnsOf(const QString& table)
+{
+    for (const Table& t : tables())
+        if (table == QLatin1String(t.name))
+            return t.columns;
+    return {};
+}
+
+QList<DepositKind> depositKinds()
+{
+    return {
+        {"整存整取三个月", 3, 1.10}, {"整存整取半年", 6, 1.30}, {"整存整取一年", 12, 1.50},
+        {"整存整取二年", 24, 2.10},  {"整存整取三年", 36, 2.75}, {"整存整取五年", 60, 2.75},
+        {"整存零取一年", 12, 1.10},  {"整存零取三年", 36, 1.30}, {"整存零取五年", 60, 1.30},
+        {"零存整取一年", 12, 1.10},  {"零存整取三年", 36, 1.30}, {"零存整取五年", 60, 1.30},
+    };
+}
+
+void ensureIndexes(QSqlDatabase db)
+{
+    QSqlQuery q(db);
+    // The day and quarter filters compare adddate; the month and year filters compare the
+    // first 7 and 4 characters of it, written exactly as the translated statements write them.
+    run(q, QStringLiteral("create index if not exists mysalary_day on mysalary(adddate, sz)"));
+    run(q, QStringLiteral(
+               "create index if not exists mysalary_month on mysalary(substr(adddate,1,7), sz)"));
+    run(q, QStringLiteral(
+               "create index if not exists mysalary_year on mysalary(substr(adddate,1,4), sz)"));
+}
+
+bool createDatabase(const QString& path)
+{
+    if (QFileInfo::exists(path))
+        return false;
+    const QString temp = path + QStringLiteral(".new-") +
+                         QUuid::createUuid().toString(QUuid::WithoutBraces).left(8);
+    {
+        QFile f(temp);
+        if (!f.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+            throw AppError(QStringLiteral("Cannot create file \"%1\". %2").arg(temp, f.errorString()));
+        f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    }
+    try {
+        Connection c = Connection::toFile(temp);
+        QSqlDatabase db = c.database();
+        QSqlQuery q(db);
+        run(q, QStringLiteral("pragma journal_mode=wal"));
+        if (!db.transaction())
+            throwSqlError(db.lastError());
+        for (const QString& s : createStatements())
+            run(q, s);
+        ensureIndexes(db);
+        q.prepare(QStringLiteral(
+            "insert into bankinterest (interestname, interestmonth, interest) values (?, ?, ?)"));
+        for (const DepositKind& k : depositKinds()) {
+            q.addBindValue(QString::fromUtf8(k.name));
+            q.addBindValue(k.months);
+            q.addBindValue(k.rate);
+            if (!q.exec())
+                throwSqlError(q.lastError());
+        }
+        q.prepare(QStringLiteral("insert into tax (interesttax) values (?)"));
+        q.addBindValue(kInitialInterestTax);
+        if (!q.exec())
+            throwSqlError(q.lastError());
+        run(q, QStringLiteral("insert into user (id, password) values (1, '')"));
+        if (!db.commit())
+            throwSqlError(db.lastError());
+        q.finish();
+    } catch (...) {
+        QFile::remove(temp);
+        QFile::remove(temp + QStringLiteral("-wal"));
+        QFile::remove(temp + QStringLiteral("-shm"));
+        throw;
+    }
+    // link() fails when the target exists: a file that appeared meanwhile is never replaced.
+    const QByteArray from = QFile::encodeName(temp);
+    const QByteArray to = QFile::encodeName(path);
+    const int rc = ::link(from.constData(), to.constData());
+    const int err = errno;
+    ::unlink(from.constData());
+    if (rc != 0) {
+        if (err == EEXIST)
+            return false;
+        throw AppError(QStringLiteral("Cannot create file \"%1\". %2")
+                           .arg(path, QString::fromLocal8Bit(std::strerror(err))));
+    }
+    return true;
+}
+
+} // namespace schema

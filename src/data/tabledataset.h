@@ -1,0 +1,158 @@
+#pragma once
+
+#include "data/connection.h"
+#include "data/schema.h"
+
+#include <QAbstractTableModel>
+#include <QHash>
+#include <QList>
+#include <QSet>
+#include <QVariant>
+#include <memory>
+#include <optional>
+#include <vector>
+
+// A table of the books as an editable list of rows: every column but the hidden key, rows in
+// stored order, read lazily a page at a time. In cached mode additions, changes and deletions
+// stay here until saveAll() sends them as one transaction or cancelAll() drops them; in
+// immediate mode each posted row is written at once. The current row may be under edit: its
+// typed values wait in an edit buffer until post() or cancelEdit().
+class TableDataset : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    enum class Mode { Cached, Immediate };
+    enum class RowState { Unchanged, New, Changed };
+
+    TableDataset(QString odbcIniPath, QString table, Mode mode, QObject* parent = nullptr);
+    ~TableDataset() override;
+
+    // Opens the connection and counts the rows; throws AppError on failure.
+    void open();
+    void close();
+    bool isOpen() const { return m_connection != nullptr; }
+
+    const QString& table() const { return m_table; }
+    int fieldCount() const { return int(m_columns.size()); }
+    int fieldIndex(const QString& name) const;
+    QString fieldName(int field) const;
+    schema::Kind fieldKind(int field) const;
+
+    // QAbstractTableModel: one model column per field. Display/edit roles give stored values
+    // (dates as 'yyyy-MM-dd' text, amounts as numbers, yes/no as bool).
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation o, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+    bool canFetchMore(const QModelIndex&) const override { return false; }
+
+    QVariant value(int row, int field) const;
+    RowState rowState(int row) const;
+    // 1-based position of the row; 0 for every row while a new row is under edit.
+    int recordNumber(int row) const;
+
+    // The cursor. Moving it to another row posts the edit of the row it leaves.
+    int currentRow() const { return m_current; }
+    void setCurrentRow(int row);
+
+    bool isEditing() const { return m_edit.has_value(); }
+    bool isInserting() const { return m_edit && m_edit->isNew; }
+    // Whether a value was typed into the row under edit.
+    bool editTouched() const { return m_edit && m_edit->touched; }
+    bool hasPendingChanges() const;
+
+    // Sets a value of the current row, starting its edit when needed. The value must already
+    // be of the field's kind (see convert()).
+    void setValue(int field, const QVariant& value);
+    // Converts typed text to a value of the field's kind; throws AppError with the conversion
+    // error when it does not convert. Empty text gives NULL (false for yes/no).
+    QVariant convert(int field, const QString& text) const;
+
+    // Appends a new row at the end and puts it under edit (posting or dropping the edit in
+    // progress first). Does nothing more when the current row is already an untouched new row
+    // at the end.
+    void append();
+    // Inserts a new row under edit at `row`.
+    void insertAt(int row);
+    // Posts the edit in progress into the cache; an untouched new row is dropped.
+    void post();
+    // Abandons the edit in progress: typed values revert, a new row vanishes.
+    void cancelEdit();
+    // Marks the current row deleted (an unsaved new row just vanishes). Throws AppError when
+    // there is no row.
+    void deleteCurrent();
+    // Marks the given rows deleted.
+    void deleteRows(QList<int> rows);
+    // Sends every pending change in one transaction. On refusal the database is unchanged,
+    // every pending change stays, and AppError carries the database's text.
+    void saveAll();
+    // Drops every pending change.
+    void cancelAll();
+    // Reads the rows afresh (pending changes are dropped).
+    void refresh();
+
+signals:
+    void currentRowChanged(int row);
+    void editStateChanged();
+
+private:
+    struct StoredRow {
+        qint64 id = 0;
+        QList<QVariant> values;
+    };
+    struct NewRow {
+        QList<QVariant> values;
+    };
+    // The visible rows: runs of stored rows and single new rows.
+    struct Segment {
+        int baseBegin = 0; // stored rows [baseBegin, baseEnd) when newRow is null
+        int baseEnd = 0;
+        std::shared_ptr<NewRow> newRow;
+        int length() const { return newRow ? 1 : baseEnd - baseBegin; }
+    };
+    struct Edit {
+        int row = -1;
+        bool isNew = false;
+        bool touched = false;
+        QHash<int, QVariant> values;
+    };
+    struct Located {
+        int segment = -1;
+        int offset = 0;
+    };
+
+    Located locate(int row) const;
+    const StoredRow& storedRow(int basePos) const;
+    QVariant committedValue(int row, int field) const;
+    void rebuildPrefix() const;
+    void resetSegments();
+    void postOrDrop();
+    void dropEditRow();
+    void removeVisibleRow(int row);
+    void insertNewRow(int row);
+    void loadCount();
+    void writeBatch();
+    qint64 positionOf(qint64 id) const;
+
+    QString m_iniPath;
+    QString m_table;
+    Mode m_mode;
+    QList<schema::Column> m_columns;
+    std::unique_ptr<Connection> m_connection;
+
+    int m_baseCount = 0;
+    std::vector<Segment> m_segments;
+    mutable std::vector<int> m_prefix; // start row of each segment
+    mutable bool m_prefixValid = false;
+
+    QHash<qint64, QHash<int, QVariant>> m_changed;
+    QSet<qint64> m_deleted;
+    std::optional<Edit> m_edit;
+    int m_current = -1;
+
+    // Page cache of stored rows, bounded so that memory does not grow with the table.
+    mutable QHash<int, std::vector<StoredRow>> m_pages;
+    mutable QList<int> m_pageOrder;
+    mutable QHash<int, qint64> m_pageFirstId;
+};

@@ -1,0 +1,41 @@
+#include "app/mainform.h"
+#include "app/startup.h"
+#include "app/windowfactories.h"
+#include "data/datasourceentry.h"
+#include "platform/clock.h"
+#include "platform/context.h"
+#include "platform/singleinstance.h"
+#include "platform/widgets/qtdialogs.h"
+
+#include <QApplication>
+#include <QFont>
+#include <QStyleFactory>
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QString::fromLatin1(kApplicationTitle));
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    // "宋体" is a Song face; on Linux a free Song-style face stands in for it.
+    QFont::insertSubstitution(QStringLiteral("宋体"), QStringLiteral("AR PL UMing CN"));
+    QFont font(QStringLiteral("宋体"));
+    font.setPixelSize(12);
+    QApplication::setFont(font);
+
+    QtDialogs dialogs;
+    SystemClock clock;
+    const Context context{QApplication::applicationDirPath(), datasource::odbcIniPath(), dialogs,
+                          clock};
+
+    SingleInstance instance(SingleInstance::keyFor(QString::fromLatin1(kApplicationTitle)));
+    if (instance.anotherIsRunning()) {
+        // The running instance comes to the front; this one only re-points the data source.
+        registerDataSource(context);
+        return 0;
+    }
+
+    Tbank bank(context, runStartup(context), programWindows(context));
+    QObject::connect(&instance, &SingleInstance::raiseRequested, &bank, &Tbank::restoreAndRaise);
+    bank.show();
+    return app.exec();
+}

@@ -1,0 +1,14 @@
+#include "platform/dialogs.h"
+
+QString standardErrorText(const QString& errorText)
+{
+    if (!errorText.isEmpty() && errorText.back() <= QChar(u'.'))
+        return errorText;
+    return errorText + u'.';
+}
+
+void Dialogs::showError(const QString& errorText)
+{
+    message(QString::fromLatin1(kApplicationTitle), standardErrorText(errorText), Buttons::Ok,
+            Icon::Error, Answer::Ok);
+}

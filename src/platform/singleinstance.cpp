@@ -1,0 +1,48 @@
+#include "platform/singleinstance.h"
+
+#include <QCryptographicHash>
+#include <QLocalSocket>
+#include <unistd.h>
+
+namespace {
+constexpr int kConnectTimeoutMs = 500;
+const QByteArray kRaiseMessage = "raise\n";
+} // namespace
+
+SingleInstance::SingleInstance(QString key, QObject* parent) : QObject(parent), m_key(std::move(key))
+{
+    connect(&m_server, &QLocalServer::newConnection, this, [this] {
+        while (QLocalSocket* s = m_server.nextPendingConnection()) {
+            connect(s, &QLocalSocket::readyRead, this, [this, s] {
+                if (s->readAll().contains("raise"))
+                    emit raiseRequested();
+                s->disconnectFromServer();
+            });
+            connect(s, &QLocalSocket::disconnected, s, &QObject::deleteLater);
+        }
+    });
+}
+
+QString SingleInstance::keyFor(const QString& applicationTitle)
+{
+    const QByteArray id = applicationTitle.toUtf8() + '/' + QByteArray::number(uint(getuid()));
+    return QStringLiteral("teloq-") +
+           QString::fromLatin1(QCryptographicHash::hash(id, QCryptographicHash::Sha1).toHex().left(16));
+}
+
+bool SingleInstance::anotherIsRunning()
+{
+    QLocalSocket probe;
+    probe.connectToServer(m_key);
+    if (probe.waitForConnected(kConnectTimeoutMs)) {
+        probe.write(kRaiseMessage);
+        probe.waitForBytesWritten(kConnectTimeoutMs);
+        probe.disconnectFromServer();
+        return true;
+    }
+    // Nobody answers: a socket file left by a crashed instance is stale.
+    QLocalServer::removeServer(m_key);
+    m_server.setSocketOptions(QLocalServer::UserAccessOption);
+    m_server.listen(m_key);
+    return false;
+}

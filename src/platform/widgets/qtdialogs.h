@@ -1,0 +1,12 @@
+#pragma once
+
+#include "platform/dialogs.h"
+
+// The real message boxes and input box, centred on the screen.
+class QtDialogs : public Dialogs {
+public:
+    Answer message(const QString& caption, const QString& text, Buttons buttons, Icon icon,
+                   Answer defaultAnswer) override;
+    std::optional<QString> input(const QString& caption, const QString& prompt,
+                                 const QString& initial) override;
+};

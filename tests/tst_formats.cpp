@@ -1,0 +1,139 @@
+// Amount, number and date conversions.
+#include "data/formats.h"
+#include "platform/apperror.h"
+
+#include <QTest>
+
+class TestFormats : public QObject {
+    Q_OBJECT
+private slots:
+    void yuan_data();
+    void yuan();
+    void fixed2_data();
+    void fixed2();
+    void general_data();
+    void general();
+    void parseDate_data();
+    void parseDate();
+    void parseNumberRejects_data();
+    void parseNumberRejects();
+};
+
+void TestFormats::yuan_data()
+{
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("grouping, one decimal") << 1234.5 << "￥1,234.5";
+    QTest::newRow("whole") << 12.0 << "￥12";
+    QTest::newRow("leading zero") << 0.05 << "￥0.05";
+    QTest::newRow("zero") << 0.0 << "￥0";
+    QTest::newRow("half away from zero") << 1.005 << "￥1.01";
+    QTest::newRow("0.1+0.2") << 0.1 + 0.2 << "￥0.3";
+    QTest::newRow("millions") << 1234567.891 << "￥1,234,567.89";
+    QTest::newRow("negative") << -1234.5 << "-￥1,234.5";
+    QTest::newRow("1e15") << 1e15 << "￥1,000,000,000,000,000";
+    QTest::newRow("rounds to whole") << 9.999 << "￥10";
+}
+
+void TestFormats::yuan()
+{
+    QFETCH(double, value);
+    QFETCH(QString, text);
+    QCOMPARE(formats::yuan(value), text);
+}
+
+void TestFormats::fixed2_data()
+{
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("no grouping") << 12345.6 << "12345.60";
+    QTest::newRow("zero") << 0.0 << "0.00";
+    QTest::newRow("0.004 rounds down") << 0.004 << "0.00";
+    QTest::newRow("0.006 rounds up") << 0.006 << "0.01";
+    QTest::newRow("half away from zero") << 2.675 << "2.68";
+    QTest::newRow("negative half") << -2.675 << "-2.68";
+    QTest::newRow("negative") << -2.5 << "-2.50";
+    QTest::newRow("negative to zero") << -0.004 << "0.00";
+    QTest::newRow("0.1+0.2") << 0.1 + 0.2 << "0.30";
+    QTest::newRow("1e15") << 1e15 << "1000000000000000.00";
+    QTest::newRow("carry") << 99.995 << "100.00";
+}
+
+void TestFormats::fixed2()
+{
+    QFETCH(double, value);
+    QFETCH(QString, text);
+    QCOMPARE(formats::fixed2(value), text);
+}
+
+void TestFormats::general_data()
+{
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("whole") << 1500.0 << "1500";
+    QTest::newRow("negative") << -500.0 << "-500";
+    QTest::newRow("decimals") << 12.5 << "12.5";
+    QTest::newRow("0.1+0.2") << 0.1 + 0.2 << "0.3";
+    QTest::newRow("zero") << 0.0 << "0";
+    QTest::newRow("15 digits") << 123456789012345.0 << "123456789012345";
+    QTest::newRow("1e15 exponent") << 1e15 << "1E15";
+    QTest::newRow("small exponent") << 0.000001 << "1E-6";
+    QTest::newRow("smallest plain") << 0.00001 << "0.00001";
+    QTest::newRow("15 significant") << 1.0 / 3.0 << "0.333333333333333";
+    QTest::newRow("negative exponent") << -2.5e16 << "-2.5E16";
+}
+
+void TestFormats::general()
+{
+    QFETCH(double, value);
+    QFETCH(QString, text);
+    QCOMPARE(formats::general(value), text);
+}
+
+void TestFormats::parseDate_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QDate>("date");
+    QTest::newRow("ordinary") << "2003-11-08" << QDate(2003, 11, 8);
+    QTest::newRow("leap day") << "2004-02-29" << QDate(2004, 2, 29);
+    QTest::newRow("blanks around") << " 2005-03-31 " << QDate(2005, 3, 31);
+    QTest::newRow("no leap day") << "2003-02-29" << QDate();
+    QTest::newRow("one-digit month") << "2005-3-01" << QDate();
+    QTest::newRow("slashes") << "2005/03/01" << QDate();
+    QTest::newRow("words") << "yesterday" << QDate();
+    QTest::newRow("empty") << "" << QDate();
+}
+
+void TestFormats::parseDate()
+{
+    QFETCH(QString, text);
+    QFETCH(QDate, date);
+    if (date.isValid()) {
+        QCOMPARE(formats::parseDate(text), date);
+        return;
+    }
+    try {
+        formats::parseDate(text);
+        QFAIL("accepted a text that is not a date");
+    } catch (const AppError& e) {
+        QCOMPARE(e.text(), QStringLiteral("'%1' is not a valid date").arg(text));
+    }
+}
+
+void TestFormats::parseNumberRejects_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::newRow("letters") << "abc";
+    QTest::newRow("empty") << "";
+    QTest::newRow("comma decimal") << "12,5";
+    QTest::newRow("two points") << "1.2.3";
+}
+
+void TestFormats::parseNumberRejects()
+{
+    QFETCH(QString, text);
+    QVERIFY_THROWS_EXCEPTION(AppError, formats::parseNumber(text));
+}
+
+QTEST_GUILESS_MAIN(TestFormats)
+#include "tst_formats.moc"
