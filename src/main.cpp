@@ -11,8 +11,7 @@
 #include <QFont>
 #include <QStyleFactory>
 
-int main(int argc, char* argv[])
-{
+int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(kApplicationTitle));
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));

@@ -15,8 +15,7 @@ private slots:
     void everyStatementRuns();
 };
 
-void TestDialect::translation_data()
-{
+void TestDialect::translation_data() {
     QTest::addColumn<QString>("jet");
     QTest::addColumn<QString>("sqlite");
     QTest::newRow("date literal") << "select * from mysalary where adddate=#2003-11-08#"
@@ -27,26 +26,28 @@ void TestDialect::translation_data()
                                 << "where substr(adddate,1,7)='2003-11' order by 1 desc";
     QTest::newRow("left upper case") << "select LEFT(adddate, 4) as x"
                                      << "select substr(adddate,1, 4) as x";
-    QTest::newRow("nested") << "left(left(adddate,7),4)" << "substr(substr(adddate,1,7),1,4)";
+    QTest::newRow("nested") << "left(left(adddate,7),4)"
+                            << "substr(substr(adddate,1,7),1,4)";
     QTest::newRow("quoted hash kept") << "select '#1#' from t where a=#2001-01-01#"
                                       << "select '#1#' from t where a='2001-01-01'";
-    QTest::newRow("quoted left kept") << "where memo='left(x,1)'" << "where memo='left(x,1)'";
-    QTest::newRow("word ending in left") << "select cleft(a,1)" << "select cleft(a,1)";
+    QTest::newRow("quoted left kept") << "where memo='left(x,1)'"
+                                      << "where memo='left(x,1)'";
+    QTest::newRow("word ending in left") << "select cleft(a,1)"
+                                         << "select cleft(a,1)";
     QTest::newRow("false and like untouched")
         << "select sum(money) from borrow where action like '借给别人' and flag = false"
         << "select sum(money) from borrow where action like '借给别人' and flag = false";
-    QTest::newRow("lone hash") << "select 1 # 2" << "select 1 # 2";
+    QTest::newRow("lone hash") << "select 1 # 2"
+                               << "select 1 # 2";
 }
 
-void TestDialect::translation()
-{
+void TestDialect::translation() {
     QFETCH(QString, jet);
     QFETCH(QString, sqlite);
     QCOMPARE(toSqlite(jet), sqlite);
 }
 
-void TestDialect::everyStatementRuns_data()
-{
+void TestDialect::everyStatementRuns_data() {
     QTest::addColumn<QString>("statement");
     const QString D = QStringLiteral("2005-03-31");
     const QString M = QStringLiteral("2005-03");
@@ -131,8 +132,7 @@ void TestDialect::everyStatementRuns_data()
         QTest::newRow(qPrintable(s.left(90))) << s;
 }
 
-void TestDialect::everyStatementRuns()
-{
+void TestDialect::everyStatementRuns() {
     QFETCH(QString, statement);
     TestProgram program;
     program.exec(QStringLiteral("insert into mysalary (adddate, sz, szdl, szxl, money) values "

@@ -19,8 +19,7 @@ private slots:
     void parseNumberRejects();
 };
 
-void TestFormats::yuan_data()
-{
+void TestFormats::yuan_data() {
     QTest::addColumn<double>("value");
     QTest::addColumn<QString>("text");
     QTest::newRow("grouping, one decimal") << 1234.5 << "￥1,234.5";
@@ -35,15 +34,13 @@ void TestFormats::yuan_data()
     QTest::newRow("rounds to whole") << 9.999 << "￥10";
 }
 
-void TestFormats::yuan()
-{
+void TestFormats::yuan() {
     QFETCH(double, value);
     QFETCH(QString, text);
     QCOMPARE(formats::yuan(value), text);
 }
 
-void TestFormats::fixed2_data()
-{
+void TestFormats::fixed2_data() {
     QTest::addColumn<double>("value");
     QTest::addColumn<QString>("text");
     QTest::newRow("no grouping") << 12345.6 << "12345.60";
@@ -59,15 +56,13 @@ void TestFormats::fixed2_data()
     QTest::newRow("carry") << 99.995 << "100.00";
 }
 
-void TestFormats::fixed2()
-{
+void TestFormats::fixed2() {
     QFETCH(double, value);
     QFETCH(QString, text);
     QCOMPARE(formats::fixed2(value), text);
 }
 
-void TestFormats::general_data()
-{
+void TestFormats::general_data() {
     QTest::addColumn<double>("value");
     QTest::addColumn<QString>("text");
     QTest::newRow("whole") << 1500.0 << "1500";
@@ -83,15 +78,13 @@ void TestFormats::general_data()
     QTest::newRow("negative exponent") << -2.5e16 << "-2.5E16";
 }
 
-void TestFormats::general()
-{
+void TestFormats::general() {
     QFETCH(double, value);
     QFETCH(QString, text);
     QCOMPARE(formats::general(value), text);
 }
 
-void TestFormats::parseDate_data()
-{
+void TestFormats::parseDate_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QDate>("date");
     QTest::newRow("ordinary") << "2003-11-08" << QDate(2003, 11, 8);
@@ -104,8 +97,7 @@ void TestFormats::parseDate_data()
     QTest::newRow("empty") << "" << QDate();
 }
 
-void TestFormats::parseDate()
-{
+void TestFormats::parseDate() {
     QFETCH(QString, text);
     QFETCH(QDate, date);
     if (date.isValid()) {
@@ -120,8 +112,7 @@ void TestFormats::parseDate()
     }
 }
 
-void TestFormats::parseNumberRejects_data()
-{
+void TestFormats::parseNumberRejects_data() {
     QTest::addColumn<QString>("text");
     QTest::newRow("letters") << "abc";
     QTest::newRow("empty") << "";
@@ -129,8 +120,7 @@ void TestFormats::parseNumberRejects_data()
     QTest::newRow("two points") << "1.2.3";
 }
 
-void TestFormats::parseNumberRejects()
-{
+void TestFormats::parseNumberRejects() {
     QFETCH(QString, text);
     QVERIFY_THROWS_EXCEPTION(AppError, formats::parseNumber(text));
 }

@@ -13,8 +13,7 @@ namespace {
 
 enum class Registration { Done, Stopped, Failed };
 
-Registration writeEntry(const Context& context)
-{
+Registration writeEntry(const Context& context) {
     using datasource::WriteResult;
     const QString db = datasource::databasePathFor(context.programFolder);
     switch (datasource::writeEntry(context.odbcIniPath, db)) {
@@ -24,7 +23,8 @@ Registration writeEntry(const Context& context)
         // Like a registry key that cannot be opened: registration stops without a message.
         return Registration::Stopped;
     case WriteResult::CannotWrite:
-        context.dialogs.showError(QStringLiteral("Failed to set data for '%1'").arg(QStringLiteral("bank")));
+        context.dialogs.showError(
+            QStringLiteral("Failed to set data for '%1'").arg(QStringLiteral("bank")));
         return Registration::Failed;
     }
     return Registration::Failed;
@@ -32,8 +32,7 @@ Registration writeEntry(const Context& context)
 
 // Existing books get the indexes of newer versions. Only a speed-up: a file that cannot take
 // them (read-only, say) still works, so a failure here is not the user's concern.
-void upgradeIndexes(const QString& databasePath)
-{
+void upgradeIndexes(const QString& databasePath) {
     try {
         Connection c = Connection::toFile(databasePath);
         schema::ensureIndexes(c.database());
@@ -43,13 +42,11 @@ void upgradeIndexes(const QString& databasePath)
 
 } // namespace
 
-void registerDataSource(const Context& context)
-{
+void registerDataSource(const Context& context) {
     writeEntry(context);
 }
 
-std::optional<QString> runStartup(const Context& context)
-{
+std::optional<QString> runStartup(const Context& context) {
     if (writeEntry(context) != Registration::Done)
         return std::nullopt;
     std::optional<QString> stored;
@@ -66,7 +63,6 @@ std::optional<QString> runStartup(const Context& context)
     return stored;
 }
 
-bool passwordPasses(const std::optional<QString>& stored, const QString& entered)
-{
+bool passwordPasses(const std::optional<QString>& stored, const QString& entered) {
     return stored.has_value() && *stored == entered;
 }

@@ -1,8 +1,11 @@
 #include "app/windowfactories.h"
 
-Tbank::Windows programWindows(const Context& context)
-{
-    Q_UNUSED(context);
+#include "registers/jiedai.h"
+
+Tbank::Windows programWindows(const Context& context) {
     Tbank::Windows w;
+    w.loans = [&context](QWidget* parent) -> std::unique_ptr<QDialog> {
+        return std::make_unique<Tfmjdgl>(context, parent);
+    };
     return w;
 }

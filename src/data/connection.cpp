@@ -9,36 +9,30 @@
 #include <QUrl>
 #include <QUuid>
 
-void throwSqlError(const QSqlError& error)
-{
+void throwSqlError(const QSqlError& error) {
     QString text = error.databaseText();
     if (text.isEmpty())
         text = error.text();
     throw AppError(text.trimmed());
 }
 
-Connection::Connection(const QString& odbcIniPath)
-{
+Connection::Connection(const QString& odbcIniPath) {
     openFile(datasource::readDatabasePath(odbcIniPath));
 }
 
-Connection::Connection(FileTag, const QString& databasePath)
-{
+Connection::Connection(FileTag, const QString& databasePath) {
     openFile(databasePath);
 }
 
-Connection Connection::toFile(const QString& databasePath)
-{
+Connection Connection::toFile(const QString& databasePath) {
     return Connection(FileTag{}, databasePath);
 }
 
-Connection::Connection(Connection&& other) noexcept : m_name(std::move(other.m_name))
-{
+Connection::Connection(Connection&& other) noexcept : m_name(std::move(other.m_name)) {
     other.m_name.clear();
 }
 
-void Connection::openFile(const QString& databasePath)
-{
+void Connection::openFile(const QString& databasePath) {
     const QFileInfo info(databasePath);
     if (!info.isFile())
         throw AppError(QStringLiteral("Could not find file '%1'").arg(databasePath));
@@ -69,8 +63,7 @@ void Connection::openFile(const QString& databasePath)
     }
 }
 
-Connection::~Connection()
-{
+Connection::~Connection() {
     if (m_name.isEmpty())
         return;
     {
@@ -80,7 +73,6 @@ Connection::~Connection()
     QSqlDatabase::removeDatabase(m_name);
 }
 
-QSqlDatabase Connection::database() const
-{
+QSqlDatabase Connection::database() const {
     return QSqlDatabase::database(m_name, false);
 }

@@ -2,14 +2,12 @@
 
 namespace {
 
-bool isWordChar(QChar c)
-{
+bool isWordChar(QChar c) {
     return c.isLetterOrNumber() || c == u'_';
 }
 
 // Index just past the quoted string that starts at `i` (a ' or "), doubled quotes included.
-qsizetype skipQuoted(const QString& s, qsizetype i)
-{
+qsizetype skipQuoted(const QString& s, qsizetype i) {
     const QChar q = s.at(i);
     ++i;
     while (i < s.size()) {
@@ -27,8 +25,7 @@ qsizetype skipQuoted(const QString& s, qsizetype i)
 
 // Finds the closing parenthesis matching the one before `i` and the last comma at depth 0.
 // Returns false when the call is not closed.
-bool scanArguments(const QString& s, qsizetype i, qsizetype& close, qsizetype& lastComma)
-{
+bool scanArguments(const QString& s, qsizetype i, qsizetype& close, qsizetype& lastComma) {
     int depth = 0;
     lastComma = -1;
     while (i < s.size()) {
@@ -55,8 +52,7 @@ bool scanArguments(const QString& s, qsizetype i, qsizetype& close, qsizetype& l
 
 } // namespace
 
-QString toSqlite(const QString& statement)
-{
+QString toSqlite(const QString& statement) {
     const QString& s = statement;
     QString out;
     out.reserve(s.size() + 16);

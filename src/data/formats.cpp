@@ -16,8 +16,7 @@ struct Decimal {
     int exp = 0;    // position of the decimal point relative to the digits
 };
 
-Decimal decompose(double value)
-{
+Decimal decompose(double value) {
     Decimal d;
     d.negative = std::signbit(value) && value != 0;
     // 'e' with the shortest round-trip precision: "d.ddddde±XX".
@@ -36,8 +35,7 @@ Decimal decompose(double value)
 }
 
 // Rounds the decimal to `decimals` places after the point, halves away from zero.
-Decimal roundTo(Decimal d, int decimals)
-{
+Decimal roundTo(Decimal d, int decimals) {
     const int keep = d.exp + decimals; // digits that stay
     if (d.digits.isEmpty() || keep >= d.digits.size())
         return d;
@@ -67,8 +65,7 @@ Decimal roundTo(Decimal d, int decimals)
 }
 
 // Integer part and fraction part (`minFrac`..`maxFrac` digits) of a decimal.
-QString plain(const Decimal& d, int minFrac, bool group)
-{
+QString plain(const Decimal& d, int minFrac, bool group) {
     QString intPart;
     QString frac;
     if (d.exp <= 0) {
@@ -95,13 +92,11 @@ QString plain(const Decimal& d, int minFrac, bool group)
 
 } // namespace
 
-QString roundedDecimal(double value, int decimals)
-{
+QString roundedDecimal(double value, int decimals) {
     return plain(roundTo(decompose(value), decimals), 0, false);
 }
 
-QString yuan(double value)
-{
+QString yuan(double value) {
     const Decimal d = roundTo(decompose(value), 2);
     QString body = plain(d, 0, true);
     if (body.startsWith(u'-'))
@@ -109,13 +104,11 @@ QString yuan(double value)
     return QStringLiteral("￥") + body;
 }
 
-QString fixed2(double value)
-{
+QString fixed2(double value) {
     return plain(roundTo(decompose(value), 2), 2, false);
 }
 
-QString general(double value)
-{
+QString general(double value) {
     if (std::isnan(value))
         return QStringLiteral("NAN");
     if (std::isinf(value))
@@ -138,13 +131,11 @@ QString general(double value)
     return plain(d, 0, false);
 }
 
-QString dateText(const QDate& d)
-{
+QString dateText(const QDate& d) {
     return d.toString(QStringLiteral("yyyy-MM-dd"));
 }
 
-QDate parseDate(const QString& text)
-{
+QDate parseDate(const QString& text) {
     const QString t = text.trimmed();
     QDate d;
     if (t.size() == 10 && t.at(4) == u'-' && t.at(7) == u'-')
@@ -154,8 +145,7 @@ QDate parseDate(const QString& text)
     return d;
 }
 
-double parseNumber(const QString& text)
-{
+double parseNumber(const QString& text) {
     bool ok = false;
     const QString t = text.trimmed();
     const double v = QLocale::c().toDouble(t, &ok);
@@ -164,8 +154,7 @@ double parseNumber(const QString& text)
     return v;
 }
 
-int parseInteger(const QString& text)
-{
+int parseInteger(const QString& text) {
     bool ok = false;
     const int v = text.trimmed().toInt(&ok);
     if (!ok)
@@ -173,8 +162,7 @@ int parseInteger(const QString& text)
     return v;
 }
 
-double toNumber(const QVariant& v)
-{
+double toNumber(const QVariant& v) {
     if (v.isNull())
         return 0;
     if (v.typeId() == QMetaType::QString) {
@@ -186,8 +174,7 @@ double toNumber(const QVariant& v)
     return v.toDouble();
 }
 
-QString toText(const QVariant& v)
-{
+QString toText(const QVariant& v) {
     if (v.isNull())
         return {};
     switch (v.typeId()) {

@@ -6,29 +6,23 @@
 #include <QSqlError>
 
 QueryDataset::QueryDataset(QString odbcIniPath, QString statement)
-    : m_iniPath(std::move(odbcIniPath)), m_statement(std::move(statement))
-{
-}
+    : m_iniPath(std::move(odbcIniPath)), m_statement(std::move(statement)) {}
 
-QueryDataset::~QueryDataset()
-{
+QueryDataset::~QueryDataset() {
     close();
 }
 
-void QueryDataset::ensureConnection()
-{
+void QueryDataset::ensureConnection() {
     if (!m_connection)
         m_connection = std::make_unique<Connection>(m_iniPath);
 }
 
-void QueryDataset::setStatement(const QString& statement)
-{
+void QueryDataset::setStatement(const QString& statement) {
     close();
     m_statement = statement;
 }
 
-void QueryDataset::open()
-{
+void QueryDataset::open() {
     close();
     ensureConnection();
     QSqlQuery q(m_connection->database());
@@ -40,38 +34,32 @@ void QueryDataset::open()
     m_open = true;
 }
 
-void QueryDataset::close()
-{
+void QueryDataset::close() {
     if (m_open)
         m_model.clear();
     m_open = false;
 }
 
-QVariant QueryDataset::firstValue() const
-{
+QVariant QueryDataset::firstValue() const {
     if (!m_open || m_model.rowCount() == 0 || m_model.columnCount() == 0)
         return {};
     return m_model.data(m_model.index(0, 0));
 }
 
-QString QueryDataset::text() const
-{
+QString QueryDataset::text() const {
     return formats::toText(firstValue());
 }
 
-double QueryDataset::number() const
-{
+double QueryDataset::number() const {
     return formats::toNumber(firstValue());
 }
 
-qint64 QueryDataset::integer() const
-{
+qint64 QueryDataset::integer() const {
     const QVariant v = firstValue();
     return v.isNull() ? 0 : v.toLongLong();
 }
 
-double QueryDataset::readNumber(const QString& statement)
-{
+double QueryDataset::readNumber(const QString& statement) {
     setStatement(statement);
     open();
     const double v = number();
@@ -79,8 +67,7 @@ double QueryDataset::readNumber(const QString& statement)
     return v;
 }
 
-QString QueryDataset::readText(const QString& statement)
-{
+QString QueryDataset::readText(const QString& statement) {
     setStatement(statement);
     open();
     const QString v = text();
@@ -88,8 +75,7 @@ QString QueryDataset::readText(const QString& statement)
     return v;
 }
 
-void QueryDataset::execute(const QString& statement)
-{
+void QueryDataset::execute(const QString& statement) {
     close();
     ensureConnection();
     QSqlQuery q(m_connection->database());

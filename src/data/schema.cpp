@@ -20,8 +20,7 @@ struct Table {
     QList<Column> columns;
 };
 
-const QList<Table>& tables()
-{
+const QList<Table>& tables() {
     static const QList<Table> all{
         {"mysalary",
          {{"adddate", Kind::Date},
@@ -53,15 +52,16 @@ const QList<Table>& tables()
           {"flag", Kind::YesNo},
           {"memo", Kind::Text}}},
         {"bankinterest",
-         {{"interestname", Kind::Text}, {"interestmonth", Kind::Integer}, {"interest", Kind::Number}}},
+         {{"interestname", Kind::Text},
+          {"interestmonth", Kind::Integer},
+          {"interest", Kind::Number}}},
         {"tax", {{"interesttax", Kind::Number}}},
         {"user", {{"password", Kind::Text}}},
     };
     return all;
 }
 
-QString sqlType(Kind k)
-{
+QString sqlType(Kind k) {
     switch (k) {
     case Kind::Amount:
     case Kind::Number:
@@ -77,8 +77,7 @@ QString sqlType(Kind k)
     return QStringLiteral("text");
 }
 
-QStringList createStatements()
-{
+QStringList createStatements() {
     QStringList out;
     for (const Table& t : tables()) {
         QStringList cols{QStringLiteral("%1 integer primary key").arg(QLatin1String(kKey))};
@@ -94,34 +93,30 @@ QStringList createStatements()
     return out;
 }
 
-void run(QSqlQuery& q, const QString& sql)
-{
+void run(QSqlQuery& q, const QString& sql) {
     if (!q.exec(sql))
         throwSqlError(q.lastError());
 }
 
 } // namespace
 
-QList<Column> columnsOf(const QString& table)
-{
+QList<Column> columnsOf(const QString& table) {
     for (const Table& t : tables())
         if (table == QLatin1String(t.name))
             return t.columns;
     return {};
 }
 
-QList<DepositKind> depositKinds()
-{
+QList<DepositKind> depositKinds() {
     return {
-        {"整存整取三个月", 3, 1.10}, {"整存整取半年", 6, 1.30}, {"整存整取一年", 12, 1.50},
+        {"整存整取三个月", 3, 1.10}, {"整存整取半年", 6, 1.30},  {"整存整取一年", 12, 1.50},
         {"整存整取二年", 24, 2.10},  {"整存整取三年", 36, 2.75}, {"整存整取五年", 60, 2.75},
         {"整存零取一年", 12, 1.10},  {"整存零取三年", 36, 1.30}, {"整存零取五年", 60, 1.30},
         {"零存整取一年", 12, 1.10},  {"零存整取三年", 36, 1.30}, {"零存整取五年", 60, 1.30},
     };
 }
 
-void ensureIndexes(QSqlDatabase db)
-{
+void ensureIndexes(QSqlDatabase db) {
     QSqlQuery q(db);
     // The day and quarter filters compare adddate; the month and year filters compare the
     // first 7 and 4 characters of it, written exactly as the translated statements write them.
@@ -132,16 +127,16 @@ void ensureIndexes(QSqlDatabase db)
                "create index if not exists mysalary_year on mysalary(substr(adddate,1,4), sz)"));
 }
 
-bool createDatabase(const QString& path)
-{
+bool createDatabase(const QString& path) {
     if (QFileInfo::exists(path))
         return false;
-    const QString temp = path + QStringLiteral(".new-") +
-                         QUuid::createUuid().toString(QUuid::WithoutBraces).left(8);
+    const QString temp =
+        path + QStringLiteral(".new-") + QUuid::createUuid().toString(QUuid::WithoutBraces).left(8);
     {
         QFile f(temp);
         if (!f.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-            throw AppError(QStringLiteral("Cannot create file \"%1\". %2").arg(temp, f.errorString()));
+            throw AppError(
+                QStringLiteral("Cannot create file \"%1\". %2").arg(temp, f.errorString()));
         f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     }
     try {

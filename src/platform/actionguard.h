@@ -8,8 +8,7 @@
 
 // Runs one user action; an error thrown by it ends the action and is shown in the standard
 // error box. Returns whether the action ran to its end.
-template <class Action> bool guarded(Dialogs& dialogs, Action&& action)
-{
+template <class Action> bool guarded(Dialogs& dialogs, Action&& action) {
     try {
         std::forward<Action>(action)();
         return true;

@@ -1,14 +1,12 @@
 #include "platform/dialogs.h"
 
-QString standardErrorText(const QString& errorText)
-{
+QString standardErrorText(const QString& errorText) {
     if (!errorText.isEmpty() && errorText.back() <= QChar(u'.'))
         return errorText;
     return errorText + u'.';
 }
 
-void Dialogs::showError(const QString& errorText)
-{
+void Dialogs::showError(const QString& errorText) {
     message(QString::fromLatin1(kApplicationTitle), standardErrorText(errorText), Buttons::Ok,
             Icon::Error, Answer::Ok);
 }

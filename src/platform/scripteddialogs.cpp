@@ -1,8 +1,7 @@
 #include "platform/scripteddialogs.h"
 
 Dialogs::Answer ScriptedDialogs::message(const QString& caption, const QString& text,
-                                         Buttons buttons, Icon icon, Answer defaultAnswer)
-{
+                                         Buttons buttons, Icon icon, Answer defaultAnswer) {
     shown.append({caption, text, buttons, icon, defaultAnswer});
     if (m_answers.empty())
         return defaultAnswer;
@@ -12,8 +11,7 @@ Dialogs::Answer ScriptedDialogs::message(const QString& caption, const QString& 
 }
 
 std::optional<QString> ScriptedDialogs::input(const QString& caption, const QString& prompt,
-                                              const QString& initial)
-{
+                                              const QString& initial) {
     asked.append({caption, prompt, initial});
     if (m_inputs.empty())
         return std::nullopt;
@@ -24,8 +22,7 @@ std::optional<QString> ScriptedDialogs::input(const QString& caption, const QStr
     return t;
 }
 
-QStringList ScriptedDialogs::errors() const
-{
+QStringList ScriptedDialogs::errors() const {
     QStringList out;
     for (const Shown& s : shown)
         if (s.icon == Icon::Error && s.caption == QLatin1String(kApplicationTitle))

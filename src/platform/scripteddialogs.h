@@ -36,7 +36,10 @@ public:
 
     // Texts of the standard error boxes shown so far.
     QStringList errors() const;
-    void clear() { shown.clear(); asked.clear(); }
+    void clear() {
+        shown.clear();
+        asked.clear();
+    }
 
 private:
     std::deque<Answer> m_answers;

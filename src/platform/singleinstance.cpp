@@ -9,8 +9,8 @@ constexpr int kConnectTimeoutMs = 500;
 const QByteArray kRaiseMessage = "raise\n";
 } // namespace
 
-SingleInstance::SingleInstance(QString key, QObject* parent) : QObject(parent), m_key(std::move(key))
-{
+SingleInstance::SingleInstance(QString key, QObject* parent)
+    : QObject(parent), m_key(std::move(key)) {
     connect(&m_server, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket* s = m_server.nextPendingConnection()) {
             connect(s, &QLocalSocket::readyRead, this, [this, s] {
@@ -23,15 +23,14 @@ SingleInstance::SingleInstance(QString key, QObject* parent) : QObject(parent), 
     });
 }
 
-QString SingleInstance::keyFor(const QString& applicationTitle)
-{
+QString SingleInstance::keyFor(const QString& applicationTitle) {
     const QByteArray id = applicationTitle.toUtf8() + '/' + QByteArray::number(uint(getuid()));
     return QStringLiteral("teloq-") +
-           QString::fromLatin1(QCryptographicHash::hash(id, QCryptographicHash::Sha1).toHex().left(16));
+           QString::fromLatin1(
+               QCryptographicHash::hash(id, QCryptographicHash::Sha1).toHex().left(16));
 }
 
-bool SingleInstance::anotherIsRunning()
-{
+bool SingleInstance::anotherIsRunning() {
     QLocalSocket probe;
     probe.connectToServer(m_key);
     if (probe.waitForConnected(kConnectTimeoutMs)) {

@@ -2,9 +2,7 @@
 
 #include <QSettings>
 
-
-bool writeShortDateFormat()
-{
+bool writeShortDateFormat() {
     QSettings s(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Teloq"),
                 QStringLiteral("Teloq"));
     s.setValue(QStringLiteral("Regional/ShortDate"), QString::fromLatin1(kShortDateFormat));
@@ -12,8 +10,7 @@ bool writeShortDateFormat()
     return s.status() == QSettings::NoError;
 }
 
-QString storedShortDateFormat()
-{
+QString storedShortDateFormat() {
     QSettings s(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Teloq"),
                 QStringLiteral("Teloq"));
     return s.value(QStringLiteral("Regional/ShortDate")).toString();

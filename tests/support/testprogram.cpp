@@ -12,9 +12,7 @@
 #include <QTest>
 #include <QUuid>
 
-TestProgram::TestProgram(bool withDatabase)
-    : clock(QDateTime(QDate(2026, 12, 9), QTime(10, 0)))
-{
+TestProgram::TestProgram(bool withDatabase) : clock(QDateTime(QDate(2026, 12, 9), QTime(10, 0))) {
     QStandardPaths::setTestModeEnabled(true);
     m_programFolder = m_dir.path() + QStringLiteral("/program");
     m_iniPath = m_dir.path() + QStringLiteral("/odbc.ini");
@@ -29,21 +27,18 @@ TestProgram::TestProgram(bool withDatabase)
     m_context = std::make_unique<Context>(Context{m_programFolder, m_iniPath, dialogs, clock});
 }
 
-TestProgram::~TestProgram()
-{
+TestProgram::~TestProgram() {
     if (!m_observer.isEmpty()) {
         QSqlDatabase::database(m_observer, false).close();
         QSqlDatabase::removeDatabase(m_observer);
     }
 }
 
-QString TestProgram::databasePath() const
-{
+QString TestProgram::databasePath() const {
     return datasource::databasePathFor(m_programFolder);
 }
 
-QSqlDatabase TestProgram::observer()
-{
+QSqlDatabase TestProgram::observer() {
     if (m_observer.isEmpty()) {
         m_observer = QStringLiteral("observer-") + QUuid::createUuid().toString();
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_observer);
@@ -55,15 +50,13 @@ QSqlDatabase TestProgram::observer()
     return QSqlDatabase::database(m_observer, false);
 }
 
-void TestProgram::exec(const QString& sql)
-{
+void TestProgram::exec(const QString& sql) {
     QSqlQuery q(observer());
     if (!q.exec(sql))
         QFAIL(qPrintable(QStringLiteral("%1: %2").arg(sql, q.lastError().text())));
 }
 
-QVariant TestProgram::scalar(const QString& sql)
-{
+QVariant TestProgram::scalar(const QString& sql) {
     QSqlQuery q(observer());
     if (!q.exec(sql)) {
         qWarning("%s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
@@ -72,8 +65,7 @@ QVariant TestProgram::scalar(const QString& sql)
     return q.next() ? q.value(0) : QVariant();
 }
 
-QList<QStringList> TestProgram::rows(const QString& sql)
-{
+QList<QStringList> TestProgram::rows(const QString& sql) {
     QList<QStringList> out;
     QSqlQuery q(observer());
     if (!q.exec(sql)) {

@@ -11,8 +11,7 @@
 
 namespace {
 
-QMessageBox::StandardButton standardButton(Dialogs::Answer a)
-{
+QMessageBox::StandardButton standardButton(Dialogs::Answer a) {
     switch (a) {
     case Dialogs::Answer::Ok:
         return QMessageBox::Ok;
@@ -26,8 +25,7 @@ QMessageBox::StandardButton standardButton(Dialogs::Answer a)
     return QMessageBox::Ok;
 }
 
-QMessageBox::Icon messageIcon(Dialogs::Icon icon)
-{
+QMessageBox::Icon messageIcon(Dialogs::Icon icon) {
     switch (icon) {
     case Dialogs::Icon::None:
         return QMessageBox::NoIcon;
@@ -46,8 +44,7 @@ QMessageBox::Icon messageIcon(Dialogs::Icon icon)
 } // namespace
 
 Dialogs::Answer QtDialogs::message(const QString& caption, const QString& text, Buttons buttons,
-                                   Icon icon, Answer defaultAnswer)
-{
+                                   Icon icon, Answer defaultAnswer) {
     QMessageBox box(messageIcon(icon), caption, text, QMessageBox::NoButton,
                     QApplication::activeWindow());
     box.setTextFormat(Qt::PlainText);
@@ -78,8 +75,7 @@ Dialogs::Answer QtDialogs::message(const QString& caption, const QString& text, 
 }
 
 std::optional<QString> QtDialogs::input(const QString& caption, const QString& prompt,
-                                        const QString& initial)
-{
+                                        const QString& initial) {
     QDialog dialog(QApplication::activeWindow());
     dialog.setWindowTitle(caption);
     dialog.setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |

@@ -1,0 +1,76 @@
+#include "registers/jiedai.h"
+
+#include "data/formats.h"
+#include "data/querydataset.h"
+#include "platform/actionguard.h"
+#include "platform/context.h"
+
+namespace {
+
+QList<GridColumn> loanColumns() {
+    const Qt::Alignment left = Qt::AlignLeft | Qt::AlignVCenter;
+    return {
+        {QStringLiteral("借贷日期"), QStringLiteral("borrowdate"), 80, ColumnKind::Date, {}, left},
+        {QStringLiteral("借贷行为"),
+         QStringLiteral("action"),
+         72,
+         ColumnKind::PickList,
+         {QStringLiteral("借给别人"), QStringLiteral("问别人借")},
+         left},
+        {QStringLiteral("金额"),
+         QStringLiteral("money"),
+         64,
+         ColumnKind::Amount,
+         {},
+         Qt::AlignRight | Qt::AlignVCenter},
+        {QStringLiteral("人员"), QStringLiteral("listman"), 60, ColumnKind::Text, {}, left},
+        {QStringLiteral("预还款日期"), QStringLiteral("hopedate"), 80, ColumnKind::Date, {}, left},
+        {QStringLiteral("实际还款日期"),
+         QStringLiteral("infactdate"),
+         86,
+         ColumnKind::Date,
+         {},
+         left},
+        {QStringLiteral("标志"),
+         QStringLiteral("flag"),
+         36,
+         ColumnKind::YesNo,
+         {},
+         Qt::AlignCenter},
+        {QStringLiteral("备注"), QStringLiteral("memo"), 100, ColumnKind::Text, {}, left},
+    };
+}
+
+} // namespace
+
+Tfmjdgl::Tfmjdgl(const Context& context, QWidget* parent)
+    : TableWindow(context,
+                  {QStringLiteral("借贷管理"), QStringLiteral("borrow"), loanColumns(),
+                   QSize(640, 420), QStringLiteral("cmdclose"), true},
+                  parent) {
+    setObjectName(QStringLiteral("fmjdgl"));
+    refreshTotals();
+}
+
+void Tfmjdgl::refreshTotals() {
+    guarded(context().dialogs, [&] {
+        QueryDataset statusbar_query(context().odbcIniPath);
+        QString lent = statusbar_query.readText(QStringLiteral(
+            "select sum(money) from borrow where action like '借给别人' and flag = false"));
+        QString borrowed = statusbar_query.readText(QStringLiteral(
+            "select sum(money) from borrow where action like '问别人借' and flag = false"));
+        if (lent.isEmpty())
+            lent = QStringLiteral("0");
+        if (borrowed.isEmpty())
+            borrowed = QStringLiteral("0");
+        const QString balance =
+            formats::general(formats::parseNumber(lent) - formats::parseNumber(borrowed));
+        setPanels(QStringLiteral("借出：") + lent + QStringLiteral("元"),
+                  QStringLiteral("欠款：") + borrowed + QStringLiteral("元"),
+                  QStringLiteral("余额：") + balance + QStringLiteral("元"));
+    });
+}
+
+void Tfmjdgl::afterSave() {
+    refreshTotals();
+}

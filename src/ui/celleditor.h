@@ -1,0 +1,66 @@
+#pragma once
+
+#include "ui/gridcolumn.h"
+
+#include <QPointer>
+#include <QWidget>
+#include <functional>
+
+class QLineEdit;
+class QToolButton;
+class QCompleter;
+class QStringListModel;
+class QCalendarWidget;
+class QFrame;
+
+// The in-place editor of a grid cell: a line edit, and for date and pick-list columns a
+// drop-down button with a calendar or a list that also drops down when a printable character
+// is typed. Typed text is kept as typed.
+class CellEditor : public QWidget {
+    Q_OBJECT
+public:
+    CellEditor(ColumnKind kind, QWidget* parent);
+    ~CellEditor() override;
+
+    ColumnKind kind() const { return m_kind; }
+    QLineEdit* lineEdit() const { return m_edit; }
+    QString text() const;
+    void setText(const QString& text);
+    // Whether the text differs from the one last set.
+    bool isModified() const;
+
+    // Where a pick list takes its choices from when it drops down.
+    void setChoicesProvider(std::function<QStringList()> provider);
+    // Extra entries offered while typing (a most-recently-used list).
+    void setRecentProvider(std::function<QStringList()> provider) {
+        m_recent = std::move(provider);
+    }
+
+    void showDropDown();
+    void hideDropDown();
+    bool isDropDownVisible() const;
+    // The list of choices last offered.
+    QStringList offeredChoices() const;
+
+signals:
+    // A value was picked from the calendar or the list.
+    void picked();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void refreshChoices();
+
+    ColumnKind m_kind;
+    QLineEdit* m_edit = nullptr;
+    QToolButton* m_button = nullptr;
+    QCompleter* m_completer = nullptr;
+    QStringListModel* m_choices = nullptr;
+    QPointer<QFrame> m_calendarPopup;
+    QCalendarWidget* m_calendar = nullptr;
+    std::function<QStringList()> m_provider;
+    std::function<QStringList()> m_recent;
+    QString m_original;
+};

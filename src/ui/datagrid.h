@@ -1,0 +1,94 @@
+#pragma once
+
+#include "ui/gridcolumn.h"
+
+#include <QHash>
+#include <QPersistentModelIndex>
+#include <QPointer>
+#include <QTableView>
+#include <functional>
+
+class CellEditor;
+class Dialogs;
+class GridModel;
+class TableDataset;
+
+// The editing grid of the editing windows: in-place editors that are open at once in the
+// focused cell, Tab/Enter movement that wraps across rows and appends past the last row,
+// Esc, Insert and Ctrl+Delete, proportional column widths, and a row indicator.
+class DataGrid : public QTableView {
+    Q_OBJECT
+public:
+    DataGrid(TableDataset* dataset, QList<GridColumn> columns, Dialogs& dialogs,
+             QWidget* parent = nullptr);
+
+    GridModel* gridModel() const { return m_model; }
+    TableDataset* dataset() const { return m_dataset; }
+    Dialogs& dialogs() const { return m_dialogs; }
+
+    // Takes the value typed into the open editor over into its row. A value that does not
+    // convert shows the conversion error and keeps the editor open with the text as typed;
+    // false then.
+    bool commitEditor();
+    // Throws the typed text of the open editor away.
+    void abandonEditor();
+    // The editor open in the focused cell, if any.
+    CellEditor* currentEditor() const { return m_editor; }
+    // Opens the editor in the focused cell (not for yes/no columns).
+    void openEditor();
+
+    // The declared column index of a source (table) column, and back.
+    int sourceColumn(int declared) const;
+
+    // Extra entries that a pick-list column offers while the user types.
+    void setRecentProvider(int declared, std::function<QStringList()> provider);
+    std::function<QStringList()> recentProvider(int sourceColumn) const;
+
+    // The moves a user makes with the keyboard.
+    void moveNext();
+    void movePrevious();
+    void moveDown();
+    void moveUp();
+    void escape();
+    void insertRow();
+    void deleteSelectedRows();
+
+    // Called by the delegate for every editor it creates.
+    void watchEditor(CellEditor* editor);
+    // Stretches the columns in proportion to their weights to fill the grid's width.
+    void fitColumns();
+
+signals:
+    // A typed value is about to be stored into a row (before it is stored).
+    void valueEntered(int row, int sourceColumn, const QVariant& value);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    void commitData(QWidget* editor) override;
+    void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
+
+private:
+    bool handleKey(QKeyEvent* event);
+    void goTo(int row, int sourceCol);
+    int currentSourceColumn() const;
+    QList<int> visibleSourceColumns() const;
+    bool onUntouchedNewRow() const;
+    void onDatasetRowChanged(int row);
+    void onFocusChanged(QWidget* old, QWidget* now);
+    void onSectionResized(int logical, int oldSize, int newSize);
+    bool ownsWidget(const QWidget* w) const;
+
+    TableDataset* m_dataset;
+    GridModel* m_model;
+    Dialogs& m_dialogs;
+    QPointer<CellEditor> m_editor;
+    QPersistentModelIndex m_editorIndex;
+    QHash<int, double> m_weights; // by source column
+    QHash<int, std::function<QStringList()>> m_recent;
+    bool m_syncing = false;
+    bool m_fitting = false;
+};

@@ -1,0 +1,467 @@
+// The editing-window operations and the grid's keyboard, on the loans window.
+#include "data/tabledataset.h"
+#include "registers/jiedai.h"
+#include "support/testprogram.h"
+#include "ui/celleditor.h"
+#include "ui/datagrid.h"
+#include "ui/gridmodel.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+
+// Types `text` into `w` key by key, as a keyboard with an input method would deliver it.
+void typeText(QWidget* w, const QString& text) {
+    for (const QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress,
+                        c.isDigit() ? Qt::Key_0 + c.digitValue() : Qt::Key_unknown, Qt::NoModifier,
+                        QString(c));
+        QApplication::sendEvent(w, &press);
+        QKeyEvent release(QEvent::KeyRelease, press.key(), Qt::NoModifier, QString(c));
+        QApplication::sendEvent(w, &release);
+    }
+}
+
+const QString kInsert =
+    QStringLiteral("insert into borrow (borrowdate, action, money, listman, flag, memo) values ");
+
+// A loans window over books holding `rows` (each a values list for kInsert).
+struct LoansFixture {
+    explicit LoansFixture(const QStringList& rows = {}) {
+        for (const QString& r : rows)
+            program.exec(kInsert + r);
+        window = std::make_unique<Tfmjdgl>(program.context());
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QCoreApplication::processEvents();
+    }
+    DataGrid* grid() const { return window->grid(); }
+    TableDataset* dataset() const { return window->dataset(); }
+    void click(const char* name) { window->button(QString::fromLatin1(name))->click(); }
+    int stored() { return program.scalar(QStringLiteral("select count(*) from borrow")).toInt(); }
+    QStringList panels() const {
+        return {window->panelText(0), window->panelText(1), window->panelText(2)};
+    }
+    // Puts the cursor on (row, field) with its editor open.
+    QLineEdit* cell(int row, const char* field) {
+        const int src = dataset()->fieldIndex(QString::fromLatin1(field));
+        grid()->setCurrentIndex(grid()->model()->index(row, src));
+        grid()->setFocus();
+        grid()->openEditor();
+        QCoreApplication::processEvents();
+        return grid()->currentEditor() ? grid()->currentEditor()->lineEdit() : nullptr;
+    }
+    void type(int row, const char* field, const QString& text) {
+        QLineEdit* e = cell(row, field);
+        QVERIFY(e);
+        e->selectAll();
+        typeText(e, text);
+    }
+    TestProgram program;
+    std::unique_ptr<Tfmjdgl> window;
+};
+
+const QString kLent = QStringLiteral("('2026-01-05', '借给别人', 1500, '张伟', 0, '')");
+const QString kBorrowed = QStringLiteral("('2026-02-05', '问别人借', 2000, '李娜', 0, '')");
+
+} // namespace
+
+class TestJiedai : public QObject {
+    Q_OBJECT
+private slots:
+    void totals_data();
+    void totals();
+    void addTwiceGivesOneRow();
+    void addTypeCancelLeavesDatabase();
+    void deleteThenCancelRestores();
+    void deleteThenSaveRemovesAndOnlyThenTotalsChange();
+    void deleteOnNewRowTouchesNoOther();
+    void deleteAnsweredNo();
+    void deleteOnEmptyDataset();
+    void editAndSaveWithoutLeavingRow();
+    void closeWithPendingEditsStoresNothing();
+    void flagSetAndSavedLeavesTotals();
+    void unsavedRowsNotCounted();
+    void refusedSaveKeepsEverything();
+    void badAmountKeepsRowUnderEdit();
+    void badDateShowsConversionError();
+    void keyDownPastLastRowAppendsOnce();
+    void tabWrapsToNextRow();
+    void shiftTabWrapsBack();
+    void insertKeyInsertsAtCursor();
+    void ctrlDeleteAsksGridQuestion_data();
+    void ctrlDeleteAsksGridQuestion();
+    void escapeAbandonsCellThenRow();
+    void newUntouchedRowVanishesWhenFocusLeaves();
+    void columnsFillTheGrid();
+    void titlesAndPickList();
+};
+
+void TestJiedai::totals_data() {
+    QTest::addColumn<QStringList>("rows");
+    QTest::addColumn<QStringList>("panels");
+    QTest::newRow("empty") << QStringList{} << QStringList{"借出：0元", "欠款：0元", "余额：0元"};
+    QTest::newRow("1500 lent, 2000 borrowed")
+        << QStringList{kLent, kBorrowed}
+        << QStringList{"借出：1500元", "欠款：2000元", "余额：-500元"};
+    QTest::newRow("settled not counted")
+        << QStringList{kLent, "('2026-01-06', '借给别人', 300, 'x', 1, '')"}
+        << QStringList{"借出：1500元", "欠款：0元", "余额：1500元"};
+    QTest::newRow("other direction text never counted")
+        << QStringList{kLent, "('2026-01-06', '借给', 300, 'x', 0, '')",
+                       "('2026-01-06', '借给别人 ', 300, 'x', 0, '')"}
+        << QStringList{"借出：1500元", "欠款：0元", "余额：1500元"};
+    QTest::newRow("general number format")
+        << QStringList{"('2026-01-06', '借给别人', 0.1, 'x', 0, '')",
+                       "('2026-01-06', '借给别人', 0.2, 'y', 0, '')",
+                       "('2026-01-06', '问别人借', 1000.25, 'z', 0, '')"}
+        << QStringList{"借出：0.3元", "欠款：1000.25元", "余额：-999.95元"};
+}
+
+void TestJiedai::totals() {
+    QFETCH(QStringList, rows);
+    QFETCH(QStringList, panels);
+    LoansFixture f(rows);
+    QCOMPARE(f.panels(), panels);
+    QVERIFY(f.program.dialogs.errors().isEmpty());
+}
+
+void TestJiedai::addTwiceGivesOneRow() {
+    LoansFixture f({kLent});
+    f.click("addszgl");
+    f.click("addszgl");
+    QCOMPARE(f.dataset()->rowCount(), 2);
+    QVERIFY(f.dataset()->isInserting());
+    f.click("szsave");
+    QCOMPARE(f.stored(), 1);
+    QCOMPARE(f.dataset()->rowCount(), 1);
+}
+
+void TestJiedai::addTypeCancelLeavesDatabase() {
+    LoansFixture f({kLent});
+    f.click("addszgl");
+    f.type(1, "listman", QStringLiteral("王芳"));
+    QVERIFY(f.grid()->commitEditor());
+    f.click("szcancle");
+    QCOMPARE(f.dataset()->rowCount(), 1);
+    QCOMPARE(f.stored(), 1);
+    QCOMPARE(f.dataset()->value(0, f.dataset()->fieldIndex("listman")).toString(),
+             QStringLiteral("张伟"));
+}
+
+void TestJiedai::deleteThenCancelRestores() {
+    LoansFixture f({kLent, kBorrowed});
+    f.program.dialogs.answerNext(Dialogs::Answer::Yes);
+    f.click("szdel");
+    QCOMPARE(f.dataset()->rowCount(), 1);
+    const auto box = f.program.dialogs.shown.last();
+    QCOMPARE(box.caption, QStringLiteral("提示"));
+    QCOMPARE(box.text, QStringLiteral("是否确定要删除此数据?  "));
+    QCOMPARE(box.buttons, Dialogs::Buttons::YesNo);
+    QCOMPARE(box.icon, Dialogs::Icon::Question);
+    QCOMPARE(box.defaultAnswer, Dialogs::Answer::Yes);
+    f.click("szcancle");
+    QCOMPARE(f.dataset()->rowCount(), 2);
+    QCOMPARE(f.dataset()->value(0, f.dataset()->fieldIndex("listman")).toString(),
+             QStringLiteral("张伟"));
+    QCOMPARE(f.stored(), 2);
+}
+
+void TestJiedai::deleteThenSaveRemovesAndOnlyThenTotalsChange() {
+    LoansFixture f({kLent, kBorrowed});
+    f.program.dialogs.answerNext(Dialogs::Answer::Yes);
+    f.click("szdel");
+    QCOMPARE(f.panels().at(0), QStringLiteral("借出：1500元"));
+    f.click("szsave");
+    QCOMPARE(f.stored(), 1);
+    QCOMPARE(f.panels(), (QStringList{"借出：0元", "欠款：2000元", "余额：-2000元"}));
+}
+
+void TestJiedai::deleteOnNewRowTouchesNoOther() {
+    LoansFixture f({kLent, kBorrowed});
+    f.click("addszgl");
+    f.type(2, "listman", QStringLiteral("新人"));
+    f.program.dialogs.answerNext(Dialogs::Answer::Yes);
+    f.click("szdel");
+    QCOMPARE(f.dataset()->rowCount(), 2);
+    QVERIFY(!f.dataset()->hasPendingChanges());
+    QVERIFY(f.program.dialogs.errors().isEmpty());
+    f.click("szsave");
+    QCOMPARE(f.stored(), 2);
+}
+
+void TestJiedai::deleteAnsweredNo() {
+    LoansFixture f({kLent});
+    f.program.dialogs.answerNext(Dialogs::Answer::No);
+    f.click("szdel");
+    QCOMPARE(f.dataset()->rowCount(), 1);
+    QVERIFY(!f.dataset()->hasPendingChanges());
+}
+
+void TestJiedai::deleteOnEmptyDataset() {
+    LoansFixture f;
+    f.program.dialogs.answerNext(Dialogs::Answer::Yes);
+    f.click("szdel");
+    QCOMPARE(f.program.dialogs.errors(),
+             QStringList{"Cannot perform this operation on an empty dataset."});
+    QCOMPARE(f.dataset()->rowCount(), 0);
+}
+
+void TestJiedai::editAndSaveWithoutLeavingRow() {
+    LoansFixture f({kLent});
+    f.type(0, "money", QStringLiteral("1800"));
+    f.click("szsave");
+    QCOMPARE(f.program.scalar("select money from borrow").toDouble(), 1800.0);
+    QCOMPARE(f.panels().at(0), QStringLiteral("借出：1800元"));
+}
+
+void TestJiedai::closeWithPendingEditsStoresNothing() {
+    LoansFixture f({kLent});
+    f.type(0, "listman", QStringLiteral("改名"));
+    QVERIFY(f.grid()->commitEditor());
+    f.click("addszgl");
+    const int boxes = f.program.dialogs.shown.size();
+    f.click("cmdclose");
+    QVERIFY(!f.window->isVisible());
+    QCOMPARE(f.program.dialogs.shown.size(), boxes);
+    QCOMPARE(f.program.scalar("select listman from borrow").toString(), QStringLiteral("张伟"));
+    QCOMPARE(f.stored(), 1);
+}
+
+void TestJiedai::flagSetAndSavedLeavesTotals() {
+    LoansFixture f({kLent, kBorrowed});
+    const int flag = f.dataset()->fieldIndex("flag");
+    QModelIndex cell = f.grid()->model()->index(0, flag);
+    QVERIFY(f.grid()->model()->setData(cell, Qt::Checked, Qt::CheckStateRole));
+    QCOMPARE(f.panels().at(0), QStringLiteral("借出：1500元"));
+    f.click("szsave");
+    QCOMPARE(f.panels(), (QStringList{"借出：0元", "欠款：2000元", "余额：-2000元"}));
+    cell = f.grid()->model()->index(0, flag);
+    QVERIFY(f.grid()->model()->setData(cell, Qt::Unchecked, Qt::CheckStateRole));
+    f.click("szsave");
+    QCOMPARE(f.panels().at(0), QStringLiteral("借出：1500元"));
+}
+
+void TestJiedai::unsavedRowsNotCounted() {
+    LoansFixture f;
+    f.click("addszgl");
+    f.type(0, "action", QStringLiteral("借给别人"));
+    QVERIFY(f.grid()->commitEditor());
+    f.type(0, "money", QStringLiteral("250"));
+    QVERIFY(f.grid()->commitEditor());
+    QCOMPARE(f.panels().at(0), QStringLiteral("借出：0元"));
+    f.click("szsave");
+    QCOMPARE(f.panels().at(0), QStringLiteral("借出：250元"));
+    // The flag of a row that never touched it is stored as false, never NULL.
+    QCOMPARE(f.program.scalar("select count(*) from borrow where flag = 0").toInt(), 1);
+}
+
+void TestJiedai::refusedSaveKeepsEverything() {
+    LoansFixture f({kLent, kBorrowed});
+    f.program.exec("create trigger refuse before insert on borrow when new.memo = 'bad' "
+                   "begin select raise(abort, 'refused by the books'); end");
+    f.type(0, "listman", QStringLiteral("改名"));
+    QVERIFY(f.grid()->commitEditor());
+    f.click("addszgl");
+    f.type(2, "memo", QStringLiteral("bad"));
+    f.click("szsave");
+    QCOMPARE(f.program.dialogs.errors().size(), 1);
+    QVERIFY(f.program.dialogs.errors().first().startsWith(QStringLiteral("refused by the books")));
+    QCOMPARE(f.program.scalar("select listman from borrow order by id").toString(),
+             QStringLiteral("张伟"));
+    QCOMPARE(f.stored(), 2);
+    QCOMPARE(f.dataset()->rowCount(), 3);
+    QCOMPARE(f.dataset()->rowState(0), TableDataset::RowState::Changed);
+    QCOMPARE(f.dataset()->rowState(2), TableDataset::RowState::New);
+    // Mend the row and save again: every edit arrives.
+    f.type(2, "memo", QStringLiteral("good"));
+    f.click("szsave");
+    QCOMPARE(f.stored(), 3);
+    QCOMPARE(f.program.scalar("select listman from borrow order by id").toString(),
+             QStringLiteral("改名"));
+    QCOMPARE(f.program.scalar("select memo from borrow order by id desc").toString(),
+             QStringLiteral("good"));
+}
+
+void TestJiedai::badAmountKeepsRowUnderEdit() {
+    LoansFixture f({kLent});
+    f.type(0, "money", QStringLiteral("12x"));
+    QLineEdit* editor = f.grid()->currentEditor()->lineEdit();
+    QTest::keyClick(editor, Qt::Key_Tab);
+    QCOMPARE(f.program.dialogs.errors(), QStringList{"'12x' is not a valid floating point value."});
+    QVERIFY(f.grid()->currentEditor());
+    QCOMPARE(f.grid()->currentEditor()->text(), QStringLiteral("12x"));
+    QCOMPARE(f.grid()->currentIndex().column(), f.dataset()->fieldIndex("money"));
+    f.click("szsave");
+    QCOMPARE(f.program.scalar("select money from borrow").toDouble(), 1500.0);
+}
+
+void TestJiedai::badDateShowsConversionError() {
+    LoansFixture f({kLent});
+    f.type(0, "hopedate", QStringLiteral("2026-02-30"));
+    QVERIFY(!f.grid()->commitEditor());
+    QCOMPARE(f.program.dialogs.errors(), QStringList{"'2026-02-30' is not a valid date."});
+    QCOMPARE(f.grid()->currentEditor()->text(), QStringLiteral("2026-02-30"));
+}
+
+void TestJiedai::keyDownPastLastRowAppendsOnce() {
+    LoansFixture f({kLent});
+    QLineEdit* e = f.cell(0, "listman");
+    QTest::keyClick(e, Qt::Key_Down);
+    QCOMPARE(f.dataset()->rowCount(), 2);
+    QVERIFY(f.dataset()->isInserting());
+    QTest::keyClick(f.grid()->currentEditor()->lineEdit(), Qt::Key_Down);
+    QCOMPARE(f.dataset()->rowCount(), 2);
+}
+
+void TestJiedai::tabWrapsToNextRow() {
+    LoansFixture f({kLent, kBorrowed});
+    QLineEdit* e = f.cell(0, "memo");
+    QTest::keyClick(e, Qt::Key_Tab);
+    QCOMPARE(f.grid()->currentIndex().row(), 1);
+    QCOMPARE(f.grid()->currentIndex().column(), f.dataset()->fieldIndex("borrowdate"));
+    // Enter moves like Tab.
+    QTest::keyClick(f.grid()->currentEditor()->lineEdit(), Qt::Key_Return);
+    QCOMPARE(f.grid()->currentIndex().column(), f.dataset()->fieldIndex("action"));
+}
+
+void TestJiedai::shiftTabWrapsBack() {
+    LoansFixture f({kLent, kBorrowed});
+    QLineEdit* e = f.cell(1, "borrowdate");
+    QTest::keyClick(e, Qt::Key_Backtab, Qt::ShiftModifier);
+    QCOMPARE(f.grid()->currentIndex().row(), 0);
+    QCOMPARE(f.grid()->currentIndex().column(), f.dataset()->fieldIndex("memo"));
+}
+
+void TestJiedai::insertKeyInsertsAtCursor() {
+    LoansFixture f({kLent, kBorrowed});
+    QLineEdit* e = f.cell(1, "listman");
+    QTest::keyClick(e, Qt::Key_Insert);
+    QCOMPARE(f.dataset()->rowCount(), 3);
+    QCOMPARE(f.dataset()->currentRow(), 1);
+    QCOMPARE(f.dataset()->rowState(1), TableDataset::RowState::New);
+    QCOMPARE(f.dataset()->value(2, f.dataset()->fieldIndex("listman")).toString(),
+             QStringLiteral("李娜"));
+    typeText(f.grid()->currentEditor()->lineEdit(), QStringLiteral("中间"));
+    f.click("szsave");
+    QCOMPARE(f.stored(), 3);
+}
+
+void TestJiedai::ctrlDeleteAsksGridQuestion_data() {
+    QTest::addColumn<bool>("several");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<int>("rowsLeft");
+    QTest::newRow("one row, OK") << false << int(Dialogs::Answer::Ok) << 2;
+    QTest::newRow("one row, Cancel") << false << int(Dialogs::Answer::Cancel) << 3;
+    QTest::newRow("two rows, OK") << true << int(Dialogs::Answer::Ok) << 1;
+}
+
+void TestJiedai::ctrlDeleteAsksGridQuestion() {
+    QFETCH(bool, several);
+    QFETCH(int, answer);
+    QFETCH(int, rowsLeft);
+    LoansFixture f({kLent, kBorrowed, "('2026-03-01', '借给别人', 1, '赵六', 0, '')"});
+    QLineEdit* e = f.cell(0, "listman");
+    if (several) {
+        auto* sm = f.grid()->selectionModel();
+        sm->select(f.grid()->model()->index(0, 0), QItemSelectionModel::Select);
+        sm->select(f.grid()->model()->index(1, 0), QItemSelectionModel::Select);
+    }
+    f.program.dialogs.answerNext(Dialogs::Answer(answer));
+    QTest::keyClick(e, Qt::Key_Delete, Qt::ControlModifier);
+    QCOMPARE(f.program.dialogs.shown.last().text,
+             several ? QStringLiteral("Delete all selected records?")
+                     : QStringLiteral("Delete record?"));
+    QCOMPARE(f.program.dialogs.shown.last().buttons, Dialogs::Buttons::OkCancel);
+    QCOMPARE(f.dataset()->rowCount(), rowsLeft);
+    QCOMPARE(f.stored(), 3); // only 保存 writes
+}
+
+void TestJiedai::escapeAbandonsCellThenRow() {
+    LoansFixture f({kLent});
+    f.type(0, "listman", QStringLiteral("甲"));
+    QVERIFY(f.grid()->commitEditor());
+    f.type(0, "memo", QStringLiteral("乙"));
+    QLineEdit* e = f.grid()->currentEditor()->lineEdit();
+    QTest::keyClick(e, Qt::Key_Escape);
+    QCOMPARE(f.grid()->currentEditor()->text(), QString());
+    QCOMPARE(f.dataset()->value(0, f.dataset()->fieldIndex("listman")).toString(),
+             QStringLiteral("甲"));
+    QTest::keyClick(f.grid()->currentEditor()->lineEdit(), Qt::Key_Escape);
+    QCOMPARE(f.dataset()->value(0, f.dataset()->fieldIndex("listman")).toString(),
+             QStringLiteral("张伟"));
+    QVERIFY(!f.dataset()->hasPendingChanges());
+    // On a new row Esc makes it vanish.
+    f.click("addszgl");
+    QCOMPARE(f.dataset()->rowCount(), 2);
+    QTest::keyClick(f.grid()->currentEditor()->lineEdit(), Qt::Key_Escape);
+    QCOMPARE(f.dataset()->rowCount(), 1);
+}
+
+void TestJiedai::newUntouchedRowVanishesWhenFocusLeaves() {
+    LoansFixture f({kLent});
+    f.cell(0, "listman");
+    f.click("addszgl");
+    QCOMPARE(f.dataset()->rowCount(), 2);
+    QVERIFY(f.grid()->currentEditor());
+    QLineEdit outside(f.window.get());
+    outside.show();
+    f.window->activateWindow();
+    f.grid()->currentEditor()->lineEdit()->setFocus();
+    QCoreApplication::processEvents();
+    outside.setFocus();
+    QCoreApplication::processEvents();
+    QCOMPARE(f.dataset()->rowCount(), 1);
+}
+
+void TestJiedai::columnsFillTheGrid() {
+    LoansFixture f({kLent});
+    auto total = [&] {
+        int sum = 0;
+        for (int c = 0; c < f.dataset()->fieldCount(); ++c)
+            if (!f.grid()->isColumnHidden(c))
+                sum += f.grid()->columnWidth(c);
+        return sum;
+    };
+    QCOMPARE(total(), f.grid()->viewport()->width());
+    const int money = f.dataset()->fieldIndex("money");
+    const int person = f.dataset()->fieldIndex("listman");
+    QVERIFY(f.grid()->columnWidth(person) < f.grid()->columnWidth(money) * 2);
+    // A dragged column keeps its width; the others shrink to fill the rest.
+    f.grid()->horizontalHeader()->resizeSection(money, 200);
+    QTRY_COMPARE(total(), f.grid()->viewport()->width());
+    QVERIFY(qAbs(f.grid()->columnWidth(money) - 200) <= 1);
+}
+
+void TestJiedai::titlesAndPickList() {
+    LoansFixture f({kLent});
+    QCOMPARE(f.window->windowTitle(), QStringLiteral("借贷管理"));
+    const QStringList titles{"借贷日期",   "借贷行为",     "金额", "人员",
+                             "预还款日期", "实际还款日期", "标志", "备注"};
+    QStringList shown;
+    auto* h = f.grid()->horizontalHeader();
+    for (int vis = 0; vis < h->count(); ++vis) {
+        const int logical = h->logicalIndex(vis);
+        if (!f.grid()->isColumnHidden(logical))
+            shown << f.grid()->model()->headerData(logical, Qt::Horizontal).toString();
+    }
+    QCOMPARE(shown, titles);
+    QCOMPARE(f.grid()->model()->index(0, f.dataset()->fieldIndex("money")).data().toString(),
+             QStringLiteral("￥1,500"));
+    f.cell(0, "action");
+    CellEditor* editor = f.grid()->currentEditor();
+    QVERIFY(editor);
+    QCOMPARE(editor->offeredChoices(), (QStringList{"借给别人", "问别人借"}));
+    // Text not on the list is stored as typed.
+    f.type(0, "action", QStringLiteral("还款"));
+    f.click("szsave");
+    QCOMPARE(f.program.scalar("select action from borrow").toString(), QStringLiteral("还款"));
+}
+
+QTEST_MAIN(TestJiedai)
+#include "tst_jiedai.moc"

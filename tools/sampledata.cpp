@@ -1,0 +1,37 @@
+#include "tools/sampledata.h"
+
+#include "data/connection.h"
+
+#include <QSqlQuery>
+
+void fillSampleBooks(const QString& databasePath) {
+    Connection c = Connection::toFile(databasePath);
+    QSqlQuery q(c.database());
+    const char* ledger[] = {
+        "('2026-12-01','收入','工资','基本工资',12500,'银行卡','十二月工资')",
+        "('2026-12-01','支出','居住','房租',3200,'银行卡','')",
+        "('2026-12-02','支出','餐饮','早餐',12.5,'微信支付','')",
+        "('2026-12-02','支出','交通','地铁',6,'支付宝','')",
+        "('2026-12-03','支出','购物','日用品',86.9,'支付宝','超市')",
+        "('2026-12-04','支出','餐饮','晚餐',128,'微信支付','朋友聚餐')",
+        "('2026-12-05','收入','投资收益','理财',356.27,'银行卡','')",
+        "('2026-12-06','支出','医疗','药品',45.8,'现金','')",
+        "('2026-12-07','支出','教育','书籍',99,'支付宝','')",
+        "('2026-12-08','支出','通讯','话费',50,'微信支付','')",
+        "('2026-12-09','支出','餐饮','午餐',32,'微信支付','')",
+        "('2026-12-09','收入','兼职','稿费',800,'银行卡','')",
+    };
+    for (const char* row : ledger)
+        q.exec(
+            QStringLiteral("insert into mysalary (adddate,sz,szdl,szxl,money,zffs,memo) values ") +
+            QString::fromUtf8(row));
+    const char* loans[] = {
+        "('2026-10-12','借给别人',1500,'张伟','2027-01-31',null,0,'装修')",
+        "('2026-11-03','问别人借',2000,'李娜','2026-12-31',null,0,'')",
+        "('2026-06-20','借给别人',800,'王芳','2026-08-01','2026-07-28',1,'已还清')",
+    };
+    for (const char* row : loans)
+        q.exec(QStringLiteral("insert into borrow (borrowdate,action,money,listman,hopedate,"
+                              "infactdate,flag,memo) values ") +
+               QString::fromUtf8(row));
+}

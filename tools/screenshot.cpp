@@ -1,0 +1,67 @@
+// Renders a window of the program over sample books into a PNG, for the README and for
+// looking at a window without clicking through the program:
+//   teloq_screenshot <window> <out.png>     window: main | loans | ledger | query-month |
+//                                            query-analysis
+#include "app/mainform.h"
+#include "data/datasourceentry.h"
+#include "data/schema.h"
+#include "platform/clock.h"
+#include "platform/context.h"
+#include "platform/scripteddialogs.h"
+#include "registers/jiedai.h"
+#include "tools/sampledata.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFont>
+#include <QStyleFactory>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <cstdio>
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: teloq_screenshot <window> <out.png>\n");
+        return 2;
+    }
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    QFont::insertSubstitution(QStringLiteral("宋体"), QStringLiteral("AR PL UMing CN"));
+    QFont font(QStringLiteral("宋体"));
+    font.setPixelSize(12);
+    QApplication::setFont(font);
+
+    QTemporaryDir dir;
+    const QString program = dir.path() + QStringLiteral("/program");
+    QDir().mkpath(program + QStringLiteral("/txt"));
+    const QDir lists(QStringLiteral(TELOQ_SOURCE_LISTS));
+    for (const QString& name : lists.entryList(QDir::Files))
+        QFile::copy(lists.filePath(name), program + QStringLiteral("/txt/") + name);
+    const QString ini = dir.path() + QStringLiteral("/odbc.ini");
+    const QString db = datasource::databasePathFor(program);
+    datasource::writeEntry(ini, db);
+    schema::createDatabase(db);
+    fillSampleBooks(db);
+
+    ScriptedDialogs dialogs;
+    FixedClock clock(QDateTime(QDate(2026, 12, 9), QTime(10, 0)));
+    const Context context{program, ini, dialogs, clock};
+
+    const QString which = QString::fromLocal8Bit(argv[1]);
+    std::unique_ptr<QWidget> w;
+    if (which == QLatin1String("main"))
+        w = std::make_unique<Tbank>(context, QString(), Tbank::Windows{});
+    else if (which == QLatin1String("loans"))
+        w = std::make_unique<Tfmjdgl>(context);
+    else {
+        std::fprintf(stderr, "unknown window\n");
+        return 2;
+    }
+    w->show();
+    QTimer::singleShot(300, [&] {
+        w->grab().save(QString::fromLocal8Bit(argv[2]));
+        app.quit();
+    });
+    return app.exec();
+}
