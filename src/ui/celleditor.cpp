@@ -112,7 +112,7 @@ void CellEditor::hideDropDown() {
 
 void CellEditor::showDropDown() {
     if (m_kind == ColumnKind::PickList) {
-        refreshChoices();
+        refreshChoices(ChoiceMoment::ButtonPressed);
         // The whole list, whatever has been typed so far.
         m_completer->setCompletionPrefix(QString());
         m_completer->complete(QRect(0, 0, width(), height()));
@@ -191,7 +191,7 @@ bool CellEditor::eventFilter(QObject* watched, QEvent* event) {
                 if (m_kind == ColumnKind::Date)
                     showDropDown();
                 else if (!isDropDownVisible()) {
-                    refreshChoices();
+                    refreshChoices(ChoiceMoment::Typing);
                     m_completer->complete(QRect(0, 0, width(), height()));
                 }
             });

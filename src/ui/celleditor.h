@@ -30,7 +30,8 @@ public:
     bool isModified() const;
 
     // Where a pick list takes its choices from when it drops down.
-    void setChoicesProvider(std::function<QStringList()> provider);
+    // It is asked once at once (the editor is prepared), then at every drop-down.
+    void setChoicesProvider(std::function<QStringList(ChoiceMoment)> provider);
     // Extra entries offered while typing (a most-recently-used list).
     void setRecentProvider(std::function<QStringList()> provider) {
         m_recent = std::move(provider);
@@ -51,7 +52,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    void refreshChoices();
+    void refreshChoices(ChoiceMoment moment);
 
     ColumnKind m_kind;
     QLineEdit* m_edit = nullptr;
@@ -60,7 +61,7 @@ private:
     QStringListModel* m_choices = nullptr;
     QPointer<QFrame> m_calendarPopup;
     QCalendarWidget* m_calendar = nullptr;
-    std::function<QStringList()> m_provider;
+    std::function<QStringList(ChoiceMoment)> m_provider;
     std::function<QStringList()> m_recent;
     QString m_original;
 };

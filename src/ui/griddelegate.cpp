@@ -21,8 +21,8 @@ QWidget* GridDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&
     if (c->kind == ColumnKind::PickList) {
         const int row = index.row();
         const GridColumn column = *c;
-        editor->setChoicesProvider([column, row]() {
-            return column.choicesFor ? column.choicesFor(row) : column.choices;
+        editor->setChoicesProvider([column, row](ChoiceMoment moment) {
+            return column.choicesFor ? column.choicesFor(row, moment) : column.choices;
         });
         if (auto recent = m_grid->recentProvider(index.column()))
             editor->setRecentProvider(recent);

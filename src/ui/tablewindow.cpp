@@ -90,8 +90,9 @@ QPushButton* TableWindow::addButton(const QString& name, const QString& caption,
     // A click leaves the focus in the grid, so leaving the grid does not drop the new row
     // the button is about to act on; Tab still reaches the buttons.
     b->setFocusPolicy(Qt::TabFocus);
+    // Buttons stand left to right in the order they are added, before the closing stretch.
     auto* row = static_cast<QHBoxLayout*>(m_buttonRow->layout());
-    row->addWidget(b);
+    row->insertWidget(int(m_buttonRow->findChildren<QPushButton*>().size()) - 1, b);
     return b;
 }
 
