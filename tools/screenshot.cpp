@@ -5,6 +5,7 @@
 #include "app/mainform.h"
 #include "data/datasourceentry.h"
 #include "data/schema.h"
+#include "ledger/szgl.h"
 #include "platform/clock.h"
 #include "platform/context.h"
 #include "platform/scripteddialogs.h"
@@ -52,6 +53,8 @@ int main(int argc, char* argv[]) {
     std::unique_ptr<QWidget> w;
     if (which == QLatin1String("main"))
         w = std::make_unique<Tbank>(context, QString(), Tbank::Windows{});
+    else if (which == QLatin1String("ledger"))
+        w = std::make_unique<Tfmszgl>(context, Tfmszgl::WindowFactory{}, Tfmszgl::WindowFactory{});
     else if (which == QLatin1String("loans"))
         w = std::make_unique<Tfmjdgl>(context);
     else {

@@ -1,6 +1,7 @@
 #include "ledger/szgl.h"
 
 #include "data/tabledataset.h"
+#include "lists/gbk.h"
 #include "lists/listfiles.h"
 #include "platform/actionguard.h"
 #include "platform/apperror.h"
@@ -9,7 +10,6 @@
 #include "ui/gridmodel.h"
 
 #include <QPushButton>
-#include <QStringDecoder>
 #include <QTimer>
 
 namespace {
@@ -18,67 +18,75 @@ constexpr int kMajorColumn = 2;
 constexpr int kMaxRecent = 100;
 const QColor kStripe(234, 234, 234);
 
-QStringList decoded(const QList<QByteArray>& lines)
-{
-    QStringList out;
-    out.reserve(lines.size());
-    for (const QByteArray& l : lines) {
-        QStringDecoder gbk("GBK");
-        out << QString(gbk(l));
-    }
-    return out;
-}
-
-QByteArray encoded(const QString& text)
-{
-    QStringEncoder gbk("GBK");
-    return gbk(text);
-}
-
 } // namespace
 
 Tfmszgl::Tfmszgl(const Context& context, WindowFactory queryWindow, WindowFactory chartWindow,
                  QWidget* parent)
-    : TableWindow(context,
-                  [this] {
-                      const auto center = Qt::AlignCenter;
-                      const auto left = Qt::AlignLeft | Qt::AlignVCenter;
-                      GridColumn major{QStringLiteral("大类"), QStringLiteral("szdl"), 80,
-                                       ColumnKind::PickList, {}, left};
-                      major.choicesFor = [this](int row, ChoiceMoment m) {
-                          return majorChoicesFor(row, m);
-                      };
-                      GridColumn minor{QStringLiteral("细类"), QStringLiteral("szxl"), 80,
-                                       ColumnKind::PickList, {}, left};
-                      minor.choicesFor = [this](int row, ChoiceMoment m) {
-                          return minorChoicesFor(row, m);
-                      };
-                      GridColumn payment{QStringLiteral("支付方式"), QStringLiteral("zffs"), 66,
-                                         ColumnKind::PickList, {}, left};
-                      payment.choicesFor = [this](int, ChoiceMoment) {
-                          return m_paymentChoices;
-                      };
-                      return Options{
-                          QStringLiteral("收支管理"),
-                          QStringLiteral("mysalary"),
-                          {{QStringLiteral("日期"), QStringLiteral("adddate"), 77,
-                            ColumnKind::Date, {}, center},
-                           {QStringLiteral("收支"), QStringLiteral("sz"), 51, ColumnKind::PickList,
-                            {QStringLiteral("收入"), QStringLiteral("支出")}, center},
-                           major,
-                           minor,
-                           {QStringLiteral("金额"), QStringLiteral("money"), 60,
-                            ColumnKind::Amount, {}, Qt::AlignRight | Qt::AlignVCenter},
-                           payment,
-                           {QStringLiteral("备注"), QStringLiteral("memo"), 86, ColumnKind::Text,
-                            {}, left}},
-                          QSize(561, 545),
-                          QString(),
-                          false};
-                  }(),
-                  parent),
-      m_queryWindow(std::move(queryWindow)), m_chartWindow(std::move(chartWindow))
-{
+    : TableWindow(
+          context,
+          [this] {
+              const auto center = Qt::AlignCenter;
+              const auto left = Qt::AlignLeft | Qt::AlignVCenter;
+              GridColumn major{QStringLiteral("大类"),
+                               QStringLiteral("szdl"),
+                               80,
+                               ColumnKind::PickList,
+                               {},
+                               left};
+              major.choicesFor = [this](int row, ChoiceMoment m) {
+                  return majorChoicesFor(row, m);
+              };
+              GridColumn minor{QStringLiteral("细类"),
+                               QStringLiteral("szxl"),
+                               80,
+                               ColumnKind::PickList,
+                               {},
+                               left};
+              minor.choicesFor = [this](int row, ChoiceMoment m) {
+                  return minorChoicesFor(row, m);
+              };
+              GridColumn payment{QStringLiteral("支付方式"),
+                                 QStringLiteral("zffs"),
+                                 66,
+                                 ColumnKind::PickList,
+                                 {},
+                                 left};
+              payment.choicesFor = [this](int, ChoiceMoment) { return m_paymentChoices; };
+              return Options{QStringLiteral("收支管理"),
+                             QStringLiteral("mysalary"),
+                             {{QStringLiteral("日期"),
+                               QStringLiteral("adddate"),
+                               77,
+                               ColumnKind::Date,
+                               {},
+                               center},
+                              {QStringLiteral("收支"),
+                               QStringLiteral("sz"),
+                               51,
+                               ColumnKind::PickList,
+                               {QStringLiteral("收入"), QStringLiteral("支出")},
+                               center},
+                              major,
+                              minor,
+                              {QStringLiteral("金额"),
+                               QStringLiteral("money"),
+                               60,
+                               ColumnKind::Amount,
+                               {},
+                               Qt::AlignRight | Qt::AlignVCenter},
+                              payment,
+                              {QStringLiteral("备注"),
+                               QStringLiteral("memo"),
+                               86,
+                               ColumnKind::Text,
+                               {},
+                               left}},
+                             QSize(561, 545),
+                             QString(),
+                             false};
+          }(),
+          parent),
+      m_queryWindow(std::move(queryWindow)), m_chartWindow(std::move(chartWindow)) {
     setObjectName(QStringLiteral("fmszgl"));
     auto* query = addButton(QStringLiteral("sz_query"), QStringLiteral("查询"), -1);
     auto* chart = addButton(QStringLiteral("szchart"), QStringLiteral("图表"), -1);
@@ -88,12 +96,9 @@ Tfmszgl::Tfmszgl(const Context& context, WindowFactory queryWindow, WindowFactor
     connect(chart, &QPushButton::clicked, this, &Tfmszgl::szchartClick);
 
     // Focus order: 保存, 删除, 查询, 图表, the grid, 取消, 新增.
-    QWidget* order[] = {button(QStringLiteral("szsave")), button(QStringLiteral("szdel")),
-                        query,
-                        chart,
-                        grid(),
-                        button(QStringLiteral("szcancle")),
-                        button(QStringLiteral("addszgl"))};
+    QWidget* order[] = {
+        button(QStringLiteral("szsave")),   button(QStringLiteral("szdel")),  query, chart, grid(),
+        button(QStringLiteral("szcancle")), button(QStringLiteral("addszgl"))};
     for (size_t i = 0; i + 1 < std::size(order); ++i)
         setTabOrder(order[i], order[i + 1]);
 
@@ -106,24 +111,21 @@ Tfmszgl::Tfmszgl(const Context& context, WindowFactory queryWindow, WindowFactor
 
     // The payment methods are read once, when the window opens.
     guarded(context.dialogs, [&] {
-        m_paymentChoices = decoded(lists::read_list(context.programFolder,
-                                                    QString::fromLatin1(lists::kPaymentMethodFile)));
+        m_paymentChoices = lists::decodeAll(lists::read_list(
+            context.programFolder, QString::fromLatin1(lists::kPaymentMethodFile)));
     });
 }
 
-QColor Tfmszgl::rowColor(int row) const
-{
+QColor Tfmszgl::rowColor(int row) const {
     const int number = dataset()->recordNumber(row);
     return number > 0 && number % 2 == 0 ? kStripe : QColor(Qt::white);
 }
 
-QString Tfmszgl::rowText(int row, const char* field) const
-{
+QString Tfmszgl::rowText(int row, const char* field) const {
     return dataset()->value(row, dataset()->fieldIndex(QString::fromLatin1(field))).toString();
 }
 
-void Tfmszgl::reportOnce(const QString& file, const QString& error)
-{
+void Tfmszgl::reportOnce(const QString& file, const QString& error) {
     // An unreadable list is reported once per window; the column keeps its choices.
     if (m_reported.contains(file))
         return;
@@ -131,32 +133,29 @@ void Tfmszgl::reportOnce(const QString& file, const QString& error)
     QTimer::singleShot(0, this, [this, error] { context().dialogs.showError(error); });
 }
 
-void Tfmszgl::readMajors(const QString& direction)
-{
+void Tfmszgl::readMajors(const QString& direction) {
     const QString file = lists::majorFile(lists::directionOf(direction));
     try {
-        m_majorChoices = decoded(lists::read_list(context().programFolder, file));
+        m_majorChoices = lists::decodeAll(lists::read_list(context().programFolder, file));
         m_reported.remove(file);
     } catch (const AppError& e) {
         reportOnce(file, e.text());
     }
 }
 
-void Tfmszgl::readMinors(const QString& direction, const QString& major)
-{
+void Tfmszgl::readMinors(const QString& direction, const QString& major) {
     const lists::Direction d = lists::directionOf(direction);
     const QString file = lists::minorFile(d);
     try {
-        m_minorChoices =
-            decoded(lists::minor_categories(context().programFolder, d, encoded(major)));
+        m_minorChoices = lists::decodeAll(
+            lists::minor_categories(context().programFolder, d, lists::encode(major)));
         m_reported.remove(file);
     } catch (const AppError& e) {
         reportOnce(file, e.text());
     }
 }
 
-QStringList Tfmszgl::majorChoicesFor(int row, ChoiceMoment moment)
-{
+QStringList Tfmszgl::majorChoicesFor(int row, ChoiceMoment moment) {
     const QString direction = rowText(row, "sz");
     if (moment == ChoiceMoment::ButtonPressed && direction.isEmpty())
         m_majorChoices << QString(); // no file read for a row without a direction
@@ -165,15 +164,13 @@ QStringList Tfmszgl::majorChoicesFor(int row, ChoiceMoment moment)
     return m_majorChoices;
 }
 
-QStringList Tfmszgl::minorChoicesFor(int row, ChoiceMoment moment)
-{
+QStringList Tfmszgl::minorChoicesFor(int row, ChoiceMoment moment) {
     if (moment != ChoiceMoment::Typing)
         readMinors(rowText(row, "sz"), rowText(row, "szdl"));
     return m_minorChoices;
 }
 
-void Tfmszgl::onValueEntered(int row, int field, const QVariant& value)
-{
+void Tfmszgl::onValueEntered(int row, int field, const QVariant& value) {
     const QString name = dataset()->fieldName(field);
     const QString text = value.toString();
     if (name == QLatin1String("sz")) {
@@ -189,8 +186,7 @@ void Tfmszgl::onValueEntered(int row, int field, const QVariant& value)
     }
 }
 
-void Tfmszgl::openWindow(const WindowFactory& factory)
-{
+void Tfmszgl::openWindow(const WindowFactory& factory) {
     if (!factory)
         return;
     std::unique_ptr<QDialog> window;
@@ -198,12 +194,10 @@ void Tfmszgl::openWindow(const WindowFactory& factory)
         window->exec();
 }
 
-void Tfmszgl::sz_queryClick()
-{
+void Tfmszgl::sz_queryClick() {
     openWindow(m_queryWindow);
 }
 
-void Tfmszgl::szchartClick()
-{
+void Tfmszgl::szchartClick() {
     openWindow(m_chartWindow);
 }

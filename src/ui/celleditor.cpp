@@ -34,7 +34,7 @@ CellEditor::CellEditor(ColumnKind kind, QWidget* parent) : QWidget(parent), m_ki
         m_button->setFocusPolicy(Qt::NoFocus);
         m_button->setAccessibleName(kind == ColumnKind::Date ? QStringLiteral("打开日历")
                                                              : QStringLiteral("打开列表"));
-        m_button->setFixedWidth(16);
+        m_button->setFixedWidth(12);
         layout->addWidget(m_button);
         connect(m_button, &QToolButton::clicked, this, [this] {
             if (isDropDownVisible())
@@ -76,15 +76,15 @@ bool CellEditor::isModified() const {
     return m_edit->text() != m_original;
 }
 
-void CellEditor::setChoicesProvider(std::function<QStringList()> provider) {
+void CellEditor::setChoicesProvider(std::function<QStringList(ChoiceMoment)> provider) {
     m_provider = std::move(provider);
-    refreshChoices();
+    refreshChoices(ChoiceMoment::EditorOpened);
 }
 
-void CellEditor::refreshChoices() {
+void CellEditor::refreshChoices(ChoiceMoment moment) {
     if (!m_choices)
         return;
-    QStringList list = m_provider ? m_provider() : QStringList();
+    QStringList list = m_provider ? m_provider(moment) : QStringList();
     if (m_recent) {
         for (const QString& r : m_recent())
             if (!list.contains(r))

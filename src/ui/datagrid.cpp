@@ -38,7 +38,7 @@ DataGrid::DataGrid(TableDataset* dataset, QList<GridColumn> columns, Dialogs& di
     v->setDefaultSectionSize(fontMetrics().height() + 8);
     v->setSectionResizeMode(QHeaderView::Fixed);
     v->setDefaultAlignment(Qt::AlignCenter);
-    v->setFixedWidth(28);
+    v->setFixedWidth(22);
 
     // Show the declared columns in their order; hide the others.
     for (int f = 0; f < dataset->fieldCount(); ++f)

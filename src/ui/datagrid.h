@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ui/celleditor.h"
 #include "ui/gridcolumn.h"
 
 #include <QHash>
@@ -8,7 +9,6 @@
 #include <QTableView>
 #include <functional>
 
-class CellEditor;
 class Dialogs;
 class GridModel;
 class TableDataset;

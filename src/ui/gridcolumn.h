@@ -7,9 +7,9 @@
 
 // The moments at which a pick-list column is asked for its choices.
 enum class ChoiceMoment {
-    EditorOpened, // the cell's editor is prepared
+    EditorOpened,  // the cell's editor is prepared
     ButtonPressed, // the user pressed the drop-down button
-    Typing        // the list dropped down by itself as the user typed
+    Typing         // the list dropped down by itself as the user typed
 };
 
 // How a grid column shows and edits its value.

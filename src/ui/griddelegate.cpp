@@ -60,7 +60,7 @@ void GridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
         return;
     }
     // Leave room for the drop-down arrow at the right of the cell.
-    constexpr int kButton = 16;
+    constexpr int kButton = 12;
     QStyleOptionViewItem textOption(option);
     textOption.rect.setRight(option.rect.right() - kButton);
     QStyledItemDelegate::paint(painter, textOption, index);
