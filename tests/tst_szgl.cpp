@@ -1,0 +1,288 @@
+// The ledger window: choices of the category columns, striping, and saving.
+#include "data/tabledataset.h"
+#include "ledger/szgl.h"
+#include "lists/gbk.h"
+#include "lists/listfiles.h"
+#include "support/testprogram.h"
+#include "ui/celleditor.h"
+#include "ui/datagrid.h"
+#include "ui/gridmodel.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QFile>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+void typeText(QWidget* w, const QString& text) {
+    for (const QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(w, &press);
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(w, &release);
+    }
+}
+
+QList<QByteArray> gbkLines(const QStringList& lines) {
+    QList<QByteArray> out;
+    for (const QString& l : lines)
+        out << lists::encode(l);
+    return out;
+}
+
+// A ledger window over small list files of the test's own.
+struct LedgerFixture {
+    explicit LedgerFixture(const QStringList& rows = {}) {
+        const QString folder = program.folder();
+        lists::write_list(folder, "szsubshou.txt", gbkLines({"工资", "奖金"}));
+        lists::write_list(folder, "szsubzhi.txt", gbkLines({"餐饮", "交通", "居住"}));
+        lists::write_list(folder, "szdetailshou.txt",
+                          gbkLines({"工资-基本", "奖金-年终", "工资-加班", "无横线", "-前导", ""}));
+        lists::write_list(folder, "szdetailzhi.txt", gbkLines({"餐饮-早餐", "交通-地铁"}));
+        lists::write_list(folder, "cardname.txt", gbkLines({"现金", "银行卡"}));
+        for (const QString& r : rows)
+            program.exec("insert into mysalary (adddate, sz, szdl, szxl, money, zffs, memo) "
+                         "values " +
+                         r);
+        open();
+    }
+    void open() {
+        window = std::make_unique<Tfmszgl>(
+            program.context(),
+            [this](QWidget* parent) {
+                ++queriesOpened;
+                auto d = std::make_unique<QDialog>(parent);
+                QTimer::singleShot(0, d.get(), &QDialog::accept);
+                return d;
+            },
+            Tfmszgl::WindowFactory{});
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QCoreApplication::processEvents();
+    }
+    TableDataset* dataset() const { return window->dataset(); }
+    DataGrid* grid() const { return window->grid(); }
+    int field(const char* name) const { return dataset()->fieldIndex(QString::fromLatin1(name)); }
+    CellEditor* cell(int row, const char* name) {
+        grid()->setCurrentIndex(grid()->model()->index(row, field(name)));
+        grid()->setFocus();
+        grid()->openEditor();
+        QCoreApplication::processEvents();
+        return grid()->currentEditor();
+    }
+    void enter(int row, const char* name, const QString& text) {
+        CellEditor* e = cell(row, name);
+        QVERIFY(e);
+        e->lineEdit()->selectAll();
+        QTest::keyClick(e->lineEdit(), Qt::Key_Delete);
+        typeText(e->lineEdit(), text);
+        QVERIFY(grid()->commitEditor());
+    }
+    void click(const char* name) { window->button(QString::fromLatin1(name))->click(); }
+
+    TestProgram program;
+    std::unique_ptr<Tfmszgl> window;
+    int queriesOpened = 0;
+};
+
+const QString kIncome = "('2026-12-01', '收入', '工资', '基本', 100, '现金', '')";
+const QString kSpend = "('2026-12-02', '支出', '餐饮', '早餐', 12.5, '现金', '')";
+
+} // namespace
+
+class TestSzgl : public QObject {
+    Q_OBJECT
+private slots:
+    void layout();
+    void majorChoicesByDirection_data();
+    void majorChoicesByDirection();
+    void changingDirectionOffersOtherListAtOnce();
+    void minorChoices_data();
+    void minorChoices();
+    void majorButtonOnEmptyDirectionAppendsEmptyChoice();
+    void typedTextKeptOffList();
+    void striping();
+    void savedEntryVisibleElsewhereOnlyAfterSave();
+    void recentMajorsKeepHundredDistinct();
+    void unreadableCategoryFileReportedOnce();
+    void missingPaymentFileStillOpens();
+    void queryButtonOpensQueryWindow();
+};
+
+void TestSzgl::layout() {
+    LedgerFixture f({kIncome});
+    QCOMPARE(f.window->windowTitle(), QStringLiteral("收支管理"));
+    QCOMPARE(f.window->size(), QSize(561, 545));
+    QCOMPARE(f.window->paymentChoices(), (QStringList{"现金", "银行卡"}));
+    const auto idx = f.grid()->model()->index(0, f.field("money"));
+    QCOMPARE(idx.data().toString(), QStringLiteral("￥100"));
+    // Focus order: 保存, 删除, 查询, 图表, the grid, 取消, 新增.
+    QStringList order;
+    QWidget* w = f.window->button("szsave");
+    for (int i = 0; i < 7; ++i) {
+        order << (w == f.grid() ? QStringLiteral("grid") : w->objectName());
+        w = w->nextInFocusChain();
+        while (w->focusPolicy() == Qt::NoFocus || !w->isVisible() ||
+               w->parentWidget() == f.grid() || (w != f.grid() && f.grid()->isAncestorOf(w)))
+            w = w->nextInFocusChain();
+    }
+    QCOMPARE(order, (QStringList{"szsave", "szdel", "sz_query", "szchart", "grid", "szcancle",
+                                 "addszgl"}));
+}
+
+void TestSzgl::majorChoicesByDirection_data() {
+    QTest::addColumn<QString>("direction");
+    QTest::addColumn<QStringList>("offered");
+    const QStringList income{"工资", "奖金"};
+    const QStringList spend{"餐饮", "交通", "居住"};
+    QTest::newRow("income") << "收入" << income;
+    QTest::newRow("expenditure") << "支出" << spend;
+    QTest::newRow("empty") << "" << spend;
+    QTest::newRow("other text") << "收入 " << spend;
+}
+
+void TestSzgl::majorChoicesByDirection() {
+    QFETCH(QString, direction);
+    QFETCH(QStringList, offered);
+    LedgerFixture f({QStringLiteral("('2026-12-01', '%1', '', '', 1, '', '')").arg(direction)});
+    CellEditor* e = f.cell(0, "szdl");
+    QVERIFY(e);
+    QCOMPARE(e->offeredChoices(), offered);
+}
+
+void TestSzgl::changingDirectionOffersOtherListAtOnce() {
+    LedgerFixture f({kSpend});
+    f.enter(0, "sz", QStringLiteral("收入"));
+    QCOMPARE(f.window->majorChoices(), (QStringList{"工资", "奖金"}));
+    QCOMPARE(f.dataset()->value(0, f.field("szdl")).toString(), QStringLiteral("餐饮"));
+    QCOMPARE(f.dataset()->value(0, f.field("szxl")).toString(), QStringLiteral("早餐"));
+    CellEditor* e = f.cell(0, "szdl");
+    QCOMPARE(e->offeredChoices(), (QStringList{"工资", "奖金"}));
+    // Nothing is stored before 保存.
+    QCOMPARE(f.program.scalar("select sz from mysalary").toString(), QStringLiteral("支出"));
+}
+
+void TestSzgl::minorChoices_data() {
+    QTest::addColumn<QString>("major");
+    QTest::addColumn<QStringList>("offered");
+    QTest::newRow("工资 in file order") << "工资" << QStringList{"基本", "加班"};
+    QTest::newRow("major without lines") << "股票" << QStringList{};
+    QTest::newRow("empty major") << "" << QStringList{"无横线", "前导", ""};
+}
+
+void TestSzgl::minorChoices() {
+    QFETCH(QString, major);
+    QFETCH(QStringList, offered);
+    LedgerFixture f({"('2026-12-01', '收入', '其他', '基本', 100, '现金', '')"});
+    f.enter(0, "szdl", major);
+    QCOMPARE(f.window->minorChoices(), offered);
+    CellEditor* e = f.cell(0, "szxl");
+    QCOMPARE(e->offeredChoices(), offered);
+    // Entering a new 大类 leaves 细类 as it was.
+    QCOMPARE(f.dataset()->value(0, f.field("szxl")).toString(), QStringLiteral("基本"));
+}
+
+void TestSzgl::majorButtonOnEmptyDirectionAppendsEmptyChoice() {
+    LedgerFixture f({kIncome});
+    f.click("addszgl");
+    CellEditor* e = f.cell(1, "szdl");
+    QVERIFY(e);
+    const QStringList before = f.window->majorChoices();
+    // Make the list file unreadable: a press on an empty direction must not read it.
+    QFile::remove(f.program.listFolder() + "/szsubzhi.txt");
+    e->showDropDown();
+    QCOMPARE(f.window->majorChoices(), before + QStringList{QString()});
+    e->hideDropDown();
+    e->showDropDown();
+    QCOMPARE(f.window->majorChoices(), before + (QStringList{QString(), QString()}));
+    QCoreApplication::processEvents();
+    QVERIFY(f.program.dialogs.errors().isEmpty());
+}
+
+void TestSzgl::typedTextKeptOffList() {
+    LedgerFixture f;
+    f.click("addszgl");
+    f.enter(0, "adddate", "2026-12-09");
+    f.enter(0, "sz", QStringLiteral("支出"));
+    f.enter(0, "szdl", QStringLiteral("宠物"));
+    f.enter(0, "szxl", QStringLiteral("猫粮"));
+    f.enter(0, "money", "88.8");
+    f.enter(0, "zffs", QStringLiteral("购物卡"));
+    f.click("szsave");
+    QCOMPARE(f.program.rows("select adddate, sz, szdl, szxl, money, zffs from mysalary"),
+             (QList<QStringList>{{"2026-12-09", "支出", "宠物", "猫粮", "88.8", "购物卡"}}));
+}
+
+void TestSzgl::striping() {
+    LedgerFixture f({kIncome, kSpend, kIncome});
+    QCOMPARE(f.window->rowColor(0), QColor(Qt::white));
+    QCOMPARE(f.window->rowColor(1), QColor(234, 234, 234));
+    QCOMPARE(f.window->rowColor(2), QColor(Qt::white));
+    const QColor shown = f.grid()->model()->index(1, 0).data(Qt::BackgroundRole).value<QColor>();
+    QCOMPARE(shown, QColor(234, 234, 234));
+    f.click("addszgl");
+    for (int row = 0; row < 4; ++row)
+        QCOMPARE(f.window->rowColor(row), QColor(Qt::white));
+    f.click("szcancle");
+    QCOMPARE(f.window->rowColor(1), QColor(234, 234, 234));
+}
+
+void TestSzgl::savedEntryVisibleElsewhereOnlyAfterSave() {
+    LedgerFixture f;
+    f.click("addszgl");
+    f.enter(0, "adddate", "2026-12-09");
+    f.enter(0, "sz", QStringLiteral("收入"));
+    f.enter(0, "money", "10");
+    QCOMPARE(f.program.scalar("select count(*) from mysalary").toInt(), 0);
+    f.click("szsave");
+    QCOMPARE(f.program.scalar("select count(*) from mysalary").toInt(), 1);
+    QCOMPARE(f.program.scalar("select adddate from mysalary").toString(),
+             QStringLiteral("2026-12-09"));
+}
+
+void TestSzgl::recentMajorsKeepHundredDistinct() {
+    LedgerFixture f({kIncome});
+    for (int i = 0; i < 105; ++i)
+        f.enter(0, "szdl", QStringLiteral("类%1").arg(i));
+    f.enter(0, "szdl", QStringLiteral("类104"));
+    f.enter(0, "szdl", QStringLiteral("   "));
+    QCOMPARE(f.window->recentMajors().size(), 100);
+    QCOMPARE(f.window->recentMajors().first(), QStringLiteral("类104"));
+    QCOMPARE(f.window->recentMajors().last(), QStringLiteral("类5"));
+    QCOMPARE(f.window->recentMajors().count(QStringLiteral("类104")), 1);
+}
+
+void TestSzgl::unreadableCategoryFileReportedOnce() {
+    LedgerFixture f({kIncome, kIncome, kIncome});
+    QFile::remove(f.program.listFolder() + "/szsubshou.txt");
+    for (int row = 0; row < 3; ++row)
+        f.cell(row, "szdl");
+    f.grid()->viewport()->repaint();
+    QTRY_COMPARE(f.program.dialogs.errors().size(), 1);
+    QTest::qWait(20);
+    QCOMPARE(f.program.dialogs.errors().size(), 1);
+    QVERIFY(f.program.dialogs.errors().first().startsWith(QStringLiteral("Cannot open file")));
+}
+
+void TestSzgl::missingPaymentFileStillOpens() {
+    TestProgram program;
+    QFile::remove(program.listFolder() + "/cardname.txt");
+    Tfmszgl window(program.context(), {}, {});
+    QCOMPARE(program.dialogs.errors().size(), 1);
+    QVERIFY(program.dialogs.errors().first().startsWith(QStringLiteral("Cannot open file")));
+    QVERIFY(window.paymentChoices().isEmpty());
+}
+
+void TestSzgl::queryButtonOpensQueryWindow() {
+    LedgerFixture f({kIncome});
+    f.click("sz_query");
+    QCOMPARE(f.queriesOpened, 1);
+}
+
+QTEST_MAIN(TestSzgl)
+#include "tst_szgl.moc"
