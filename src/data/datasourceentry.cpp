@@ -21,21 +21,18 @@ struct Section {
     QList<QByteArray> lines;
 };
 
-QByteArray sectionName(const QByteArray& line)
-{
+QByteArray sectionName(const QByteArray& line) {
     const QByteArray t = line.trimmed();
     if (t.size() >= 2 && t.startsWith('[') && t.endsWith(']'))
         return t.mid(1, t.size() - 2).trimmed();
     return {};
 }
 
-bool sameName(const QByteArray& a, const char* b)
-{
+bool sameName(const QByteArray& a, const char* b) {
     return a.compare(QByteArray(b), Qt::CaseInsensitive) == 0;
 }
 
-QList<Section> parse(const QByteArray& text)
-{
+QList<Section> parse(const QByteArray& text) {
     QList<Section> sections{Section{}};
     qsizetype i = 0;
     while (i < text.size()) {
@@ -52,14 +49,21 @@ QList<Section> parse(const QByteArray& text)
     return sections;
 }
 
-QByteArray keyOf(const QByteArray& line)
-{
+// The blank lines at the end of a section: they separate it from the next one and stay when
+// the section's body is replaced, so that rewriting the entry never changes the file's layout.
+QList<QByteArray> trailingBlankLines(const QList<QByteArray>& lines) {
+    qsizetype at = lines.size();
+    while (at > 1 && lines.at(at - 1).trimmed().isEmpty())
+        --at;
+    return lines.mid(at);
+}
+
+QByteArray keyOf(const QByteArray& line) {
     const qsizetype eq = line.indexOf('=');
     return eq < 0 ? QByteArray() : line.left(eq).trimmed();
 }
 
-QByteArray bankBody(const QString& databasePath)
-{
+QByteArray bankBody(const QString& databasePath) {
     const QByteArray path = QDir::toNativeSeparators(databasePath).toUtf8();
     QByteArray b;
     b += "DBQ=" + path + "\n";
@@ -77,8 +81,7 @@ QByteArray bankBody(const QString& databasePath)
     return b;
 }
 
-QByteArray jetBody()
-{
+QByteArray jetBody() {
     return "ImplicitCommitSync=Yes\n"
            "MaxBufferSize=512\n"
            "PageTimeout=10\n"
@@ -90,30 +93,26 @@ const QByteArray kBankSourceLine = "bank=SQLite3 ODBC Driver\n";
 
 } // namespace
 
-QString odbcIniPath()
-{
+QString odbcIniPath() {
     const QByteArray env = qgetenv("ODBCINI");
     if (!env.isEmpty())
         return QString::fromLocal8Bit(env);
     return QDir::homePath() + QStringLiteral("/.odbc.ini");
 }
 
-QString databasePathFor(const QString& programFolder)
-{
-    QString folder = QDir::cleanPath(programFolder);
-    while (folder.size() > 1 && folder.endsWith(u'/'))
-        folder.chop(1);
-    return folder + QStringLiteral("/Salary.mdb");
+QString databasePathFor(const QString& programFolder) {
+    // cleanPath drops trailing and doubled slashes; only the root keeps its one slash.
+    const QString folder = QDir::cleanPath(programFolder);
+    return folder + (folder.endsWith(u'/') ? QString() : QStringLiteral("/")) +
+           QStringLiteral("Salary.mdb");
 }
 
-QByteArray entryText(const QString& databasePath)
-{
+QByteArray entryText(const QString& databasePath) {
     return QByteArray("[") + kDataSources + "]\n" + kBankSourceLine + "\n[" + kBank + "]\n" +
            bankBody(databasePath) + "\n[" + kJet + "]\n" + jetBody();
 }
 
-QByteArray mergeEntry(const QByteArray& existing, const QString& databasePath)
-{
+QByteArray mergeEntry(const QByteArray& existing, const QString& databasePath) {
     QList<Section> sections = parse(existing);
     bool haveSources = false;
     bool haveBank = false;
@@ -130,17 +129,19 @@ QByteArray mergeEntry(const QByteArray& existing, const QString& databasePath)
                 }
             }
             if (!replaced) {
-                qsizetype at = s.lines.size();
-                while (at > 1 && s.lines.at(at - 1).trimmed().isEmpty())
-                    --at;
+                const qsizetype at = s.lines.size() - trailingBlankLines(s.lines).size();
+                // The file's last line may lack its line break.
+                if (!s.lines[at - 1].endsWith('\n'))
+                    s.lines[at - 1] += '\n';
                 s.lines.insert(at, kBankSourceLine);
             }
         } else if (sameName(s.name, kBank) && !haveBank) {
             haveBank = true;
-            s.lines = {s.lines.first(), bankBody(databasePath), "\n"};
+            s.lines = QList<QByteArray>{s.lines.first(), bankBody(databasePath)} +
+                      trailingBlankLines(s.lines);
         } else if (sameName(s.name, kJet) && !haveJet) {
             haveJet = true;
-            s.lines = {s.lines.first(), jetBody(), "\n"};
+            s.lines = QList<QByteArray>{s.lines.first(), jetBody()} + trailingBlankLines(s.lines);
         }
     }
     QByteArray out;
@@ -163,8 +164,7 @@ QByteArray mergeEntry(const QByteArray& existing, const QString& databasePath)
     return out;
 }
 
-WriteResult writeEntry(const QString& iniPath, const QString& databasePath)
-{
+WriteResult writeEntry(const QString& iniPath, const QString& databasePath) {
     QByteArray existing;
     QFile in(iniPath);
     if (in.exists()) {
@@ -184,11 +184,11 @@ WriteResult writeEntry(const QString& iniPath, const QString& databasePath)
     return WriteResult::Written;
 }
 
-QString readDatabasePath(const QString& iniPath)
-{
+QString readDatabasePath(const QString& iniPath) {
     QFile in(iniPath);
     if (!in.open(QIODevice::ReadOnly))
-        throw AppError(QStringLiteral("Data source name not found and no default driver specified"));
+        throw AppError(
+            QStringLiteral("Data source name not found and no default driver specified"));
     bool inBank = false;
     const QList<QByteArray> lines = in.readAll().split('\n');
     for (const QByteArray& line : lines) {
