@@ -4,6 +4,8 @@
 #include "platform/actionguard.h"
 #include "platform/context.h"
 
+#include <QScreen>
+#include <QShowEvent>
 #include <QStyle>
 #include <QToolButton>
 
@@ -17,8 +19,7 @@ Tbank::Tbank(const Context& context, std::optional<QString> storedPassword, Wind
              QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::MSWindowsFixedSizeDialogHint),
-      m_context(context), m_stored(std::move(storedPassword)), m_windows(std::move(windows))
-{
+      m_context(context), m_stored(std::move(storedPassword)), m_windows(std::move(windows)) {
     setObjectName(QStringLiteral("bank"));
     setWindowTitle(kCaption);
     QFont f(QStringLiteral("宋体"));
@@ -53,9 +54,21 @@ Tbank::Tbank(const Context& context, std::optional<QString> storedPassword, Wind
     connect(sys, &QToolButton::clicked, this, &Tbank::sysClick);
 }
 
+void Tbank::showEvent(QShowEvent* event) {
+    // Centred on the desktop when it first shows: only now is the frame around it known.
+    if (!m_placed && !event->spontaneous()) {
+        m_placed = true;
+        if (const QScreen* desk = screen()) {
+            QRect frame = frameGeometry();
+            frame.moveCenter(desk->availableGeometry().center());
+            move(frame.topLeft());
+        }
+    }
+    QWidget::showEvent(event);
+}
+
 QToolButton* Tbank::makeButton(const QString& name, const QString& caption, int left, int top,
-                               int icon)
-{
+                               int icon) {
     auto* b = new QToolButton(this);
     b->setObjectName(name);
     b->setText(caption);
@@ -68,13 +81,11 @@ QToolButton* Tbank::makeButton(const QString& name, const QString& caption, int 
     return b;
 }
 
-QToolButton* Tbank::button(const QString& name) const
-{
+QToolButton* Tbank::button(const QString& name) const {
     return findChild<QToolButton*>(name);
 }
 
-void Tbank::openWindow(const WindowFactory& factory)
-{
+void Tbank::openWindow(const WindowFactory& factory) {
     if (!passwordPasses(m_stored, m_entered)) {
         m_context.dialogs.message(kCaption, QStringLiteral("对不起，你非法登录本系统！"),
                                   Dialogs::Buttons::Ok, Dialogs::Icon::Question,
@@ -89,39 +100,32 @@ void Tbank::openWindow(const WindowFactory& factory)
     window->exec();
 }
 
-void Tbank::szClick()
-{
+void Tbank::szClick() {
     openWindow(m_windows.ledger);
 }
 
-void Tbank::jdClick()
-{
+void Tbank::jdClick() {
     openWindow(m_windows.loans);
 }
 
-void Tbank::cxClick()
-{
+void Tbank::cxClick() {
     openWindow(m_windows.savings);
 }
 
-void Tbank::sysClick()
-{
+void Tbank::sysClick() {
     openWindow(m_windows.settings);
 }
 
-void Tbank::loginClick()
-{
+void Tbank::loginClick() {
     m_entered = m_context.dialogs.input(kCaption, QStringLiteral("输入密码"), QString())
                     .value_or(QString());
 }
 
-void Tbank::logoffClick()
-{
+void Tbank::logoffClick() {
     close();
 }
 
-void Tbank::restoreAndRaise()
-{
+void Tbank::restoreAndRaise() {
     setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
     show();
     raise();
