@@ -16,18 +16,15 @@ constexpr int kMaxCachedPages = 64;
 // Rolls back unless committed: a refused batch leaves the database as it was.
 class TransactionGuard {
 public:
-    explicit TransactionGuard(QSqlDatabase db) : m_db(std::move(db))
-    {
+    explicit TransactionGuard(QSqlDatabase db) : m_db(std::move(db)) {
         if (!m_db.transaction())
             throwSqlError(m_db.lastError());
     }
-    ~TransactionGuard()
-    {
+    ~TransactionGuard() {
         if (!m_committed)
             m_db.rollback();
     }
-    void commit()
-    {
+    void commit() {
         if (!m_db.commit())
             throwSqlError(m_db.lastError());
         m_committed = true;
@@ -38,8 +35,7 @@ private:
     bool m_committed = false;
 };
 
-QVariant normalised(schema::Kind kind, const QVariant& v)
-{
+QVariant normalised(schema::Kind kind, const QVariant& v) {
     if (v.isNull())
         return kind == schema::Kind::YesNo ? QVariant(false) : QVariant();
     switch (kind) {
@@ -57,8 +53,7 @@ QVariant normalised(schema::Kind kind, const QVariant& v)
     return v;
 }
 
-QVariant boundValue(schema::Kind kind, const QVariant& v)
-{
+QVariant boundValue(schema::Kind kind, const QVariant& v) {
     if (kind == schema::Kind::YesNo)
         return QVariant(v.toBool() ? 1 : 0);
     return v;
@@ -68,22 +63,28 @@ QVariant boundValue(schema::Kind kind, const QVariant& v)
 
 TableDataset::TableDataset(QString odbcIniPath, QString table, Mode mode, QObject* parent)
     : QAbstractTableModel(parent), m_iniPath(std::move(odbcIniPath)), m_table(std::move(table)),
-      m_mode(mode), m_columns(schema::columnsOf(m_table))
-{
-}
+      m_mode(mode), m_columns(schema::columnsOf(m_table)) {}
 
 TableDataset::~TableDataset() = default;
 
-void TableDataset::open()
-{
+void TableDataset::open() {
     if (m_columns.isEmpty())
         throw AppError(QStringLiteral("Table '%1' does not exist").arg(m_table));
     beginResetModel();
-    m_connection = std::make_unique<Connection>(m_iniPath);
+    // Opening again starts afresh: whatever the cache held is dropped.
+    m_changed.clear();
+    m_deleted.clear();
+    m_edit.reset();
     try {
+        m_connection = std::make_unique<Connection>(m_iniPath);
         loadCount();
     } catch (...) {
+        // The view must see a closed, empty table, not a reset that never ends.
         m_connection.reset();
+        m_baseCount = 0;
+        m_segments.clear();
+        m_prefixValid = false;
+        m_current = -1;
         endResetModel();
         throw;
     }
@@ -93,8 +94,7 @@ void TableDataset::open()
     emit currentRowChanged(m_current);
 }
 
-void TableDataset::close()
-{
+void TableDataset::close() {
     beginResetModel();
     m_connection.reset();
     m_baseCount = 0;
@@ -110,26 +110,22 @@ void TableDataset::close()
     endResetModel();
 }
 
-int TableDataset::fieldIndex(const QString& name) const
-{
+int TableDataset::fieldIndex(const QString& name) const {
     for (int i = 0; i < m_columns.size(); ++i)
         if (name.compare(QLatin1String(m_columns[i].name), Qt::CaseInsensitive) == 0)
             return i;
     return -1;
 }
 
-QString TableDataset::fieldName(int field) const
-{
+QString TableDataset::fieldName(int field) const {
     return QString::fromLatin1(m_columns.at(field).name);
 }
 
-schema::Kind TableDataset::fieldKind(int field) const
-{
+schema::Kind TableDataset::fieldKind(int field) const {
     return m_columns.at(field).kind;
 }
 
-void TableDataset::loadCount()
-{
+void TableDataset::loadCount() {
     QSqlQuery q(m_connection->database());
     if (!q.exec(QStringLiteral("select count(*) from \"%1\"").arg(m_table)) || !q.next())
         throwSqlError(q.lastError());
@@ -139,16 +135,14 @@ void TableDataset::loadCount()
     m_pageFirstId.clear();
 }
 
-void TableDataset::resetSegments()
-{
+void TableDataset::resetSegments() {
     m_segments.clear();
     if (m_baseCount > 0)
         m_segments.push_back(Segment{0, m_baseCount, nullptr});
     m_prefixValid = false;
 }
 
-void TableDataset::rebuildPrefix() const
-{
+void TableDataset::rebuildPrefix() const {
     if (m_prefixValid)
         return;
     m_prefix.resize(m_segments.size());
@@ -160,8 +154,7 @@ void TableDataset::rebuildPrefix() const
     m_prefixValid = true;
 }
 
-TableDataset::Located TableDataset::locate(int row) const
-{
+TableDataset::Located TableDataset::locate(int row) const {
     rebuildPrefix();
     if (row < 0 || m_segments.empty())
         return {};
@@ -175,8 +168,7 @@ TableDataset::Located TableDataset::locate(int row) const
     return {seg, offset};
 }
 
-const TableDataset::StoredRow& TableDataset::storedRow(int basePos) const
-{
+const TableDataset::StoredRow& TableDataset::storedRow(int basePos) const {
     const int page = basePos / kPageSize;
     auto it = m_pages.find(page);
     if (it == m_pages.end()) {
@@ -243,21 +235,18 @@ const TableDataset::StoredRow& TableDataset::storedRow(int basePos) const
     return it->at(basePos - page * kPageSize);
 }
 
-int TableDataset::rowCount(const QModelIndex& parent) const
-{
+int TableDataset::rowCount(const QModelIndex& parent) const {
     if (parent.isValid() || m_segments.empty())
         return 0;
     rebuildPrefix();
     return m_prefix.back() + m_segments.back().length();
 }
 
-int TableDataset::columnCount(const QModelIndex& parent) const
-{
+int TableDataset::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : int(m_columns.size());
 }
 
-QVariant TableDataset::committedValue(int row, int field) const
-{
+QVariant TableDataset::committedValue(int row, int field) const {
     const Located at = locate(row);
     if (at.segment < 0)
         return {};
@@ -274,8 +263,7 @@ QVariant TableDataset::committedValue(int row, int field) const
     return r.values.at(field);
 }
 
-QVariant TableDataset::value(int row, int field) const
-{
+QVariant TableDataset::value(int row, int field) const {
     if (m_edit && m_edit->row == row) {
         auto v = m_edit->values.constFind(field);
         if (v != m_edit->values.constEnd())
@@ -284,15 +272,13 @@ QVariant TableDataset::value(int row, int field) const
     return committedValue(row, field);
 }
 
-QVariant TableDataset::data(const QModelIndex& index, int role) const
-{
+QVariant TableDataset::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole))
         return {};
     return value(index.row(), index.column());
 }
 
-QVariant TableDataset::headerData(int section, Qt::Orientation o, int role) const
-{
+QVariant TableDataset::headerData(int section, Qt::Orientation o, int role) const {
     if (role != Qt::DisplayRole)
         return {};
     if (o == Qt::Horizontal && section >= 0 && section < m_columns.size())
@@ -300,15 +286,13 @@ QVariant TableDataset::headerData(int section, Qt::Orientation o, int role) cons
     return {};
 }
 
-Qt::ItemFlags TableDataset::flags(const QModelIndex& index) const
-{
+Qt::ItemFlags TableDataset::flags(const QModelIndex& index) const {
     if (!index.isValid())
         return Qt::NoItemFlags;
     return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable;
 }
 
-bool TableDataset::setData(const QModelIndex& index, const QVariant& value, int role)
-{
+bool TableDataset::setData(const QModelIndex& index, const QVariant& value, int role) {
     if (!index.isValid() || role != Qt::EditRole)
         return false;
     QVariant v = value;
@@ -319,15 +303,19 @@ bool TableDataset::setData(const QModelIndex& index, const QVariant& value, int 
             return false;
         }
     }
+    // Moving onto the row posts the edit of the row left; an empty new row above it vanishes
+    // then and the target moves up, which the persistent index follows.
+    const QPersistentModelIndex target(index);
+    const int column = index.column();
     setCurrentRow(index.row());
-    if (m_current != index.row())
+    const int row = target.isValid() ? target.row() : index.row();
+    if (m_current != row)
         return false;
-    setValue(index.column(), v);
+    setValue(column, v);
     return true;
 }
 
-TableDataset::RowState TableDataset::rowState(int row) const
-{
+TableDataset::RowState TableDataset::rowState(int row) const {
     const Located at = locate(row);
     if (at.segment < 0)
         return RowState::Unchanged;
@@ -340,23 +328,20 @@ TableDataset::RowState TableDataset::rowState(int row) const
                                                                      : RowState::Unchanged;
 }
 
-int TableDataset::recordNumber(int row) const
-{
+int TableDataset::recordNumber(int row) const {
     if (isInserting() || row < 0 || row >= rowCount())
         return 0;
     return row + 1;
 }
 
-bool TableDataset::hasPendingChanges() const
-{
+bool TableDataset::hasPendingChanges() const {
     if (!m_changed.isEmpty() || !m_deleted.isEmpty() || (m_edit && m_edit->touched))
         return true;
     return std::any_of(m_segments.begin(), m_segments.end(),
                        [](const Segment& s) { return s.newRow != nullptr; });
 }
 
-void TableDataset::setCurrentRow(int row)
-{
+void TableDataset::setCurrentRow(int row) {
     if (row == m_current)
         return;
     if (m_edit && m_edit->row != row) {
@@ -371,8 +356,7 @@ void TableDataset::setCurrentRow(int row)
     emit currentRowChanged(m_current);
 }
 
-QVariant TableDataset::convert(int field, const QString& text) const
-{
+QVariant TableDataset::convert(int field, const QString& text) const {
     const schema::Kind kind = fieldKind(field);
     if (kind == schema::Kind::Text)
         return text;
@@ -391,7 +375,8 @@ QVariant TableDataset::convert(int field, const QString& text) const
         if (t == QLatin1String("1") || t.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0 ||
             t == QStringLiteral("是"))
             return true;
-        if (t == QLatin1String("0") || t.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0 ||
+        if (t == QLatin1String("0") ||
+            t.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0 ||
             t == QStringLiteral("否"))
             return false;
         throw AppError(QStringLiteral("'%1' is not a valid boolean value").arg(text));
@@ -401,8 +386,7 @@ QVariant TableDataset::convert(int field, const QString& text) const
     return text;
 }
 
-void TableDataset::setValue(int field, const QVariant& v)
-{
+void TableDataset::setValue(int field, const QVariant& v) {
     if (m_current < 0)
         throw AppError(QStringLiteral("Cannot perform this operation on an empty dataset"));
     if (!m_edit) {
@@ -418,8 +402,7 @@ void TableDataset::setValue(int field, const QVariant& v)
         emit editStateChanged();
 }
 
-void TableDataset::insertNewRow(int row)
-{
+void TableDataset::insertNewRow(int row) {
     const int n = rowCount();
     row = std::clamp(row, 0, n);
     auto fresh = std::make_shared<NewRow>();
@@ -450,8 +433,7 @@ void TableDataset::insertNewRow(int row)
     emit editStateChanged();
 }
 
-void TableDataset::removeVisibleRow(int row)
-{
+void TableDataset::removeVisibleRow(int row) {
     const Located at = locate(row);
     if (at.segment < 0)
         return;
@@ -480,16 +462,14 @@ void TableDataset::removeVisibleRow(int row)
         emit currentRowChanged(m_current);
 }
 
-void TableDataset::dropEditRow()
-{
+void TableDataset::dropEditRow() {
     const int row = m_edit->row;
     m_edit.reset();
     removeVisibleRow(row);
     emit editStateChanged();
 }
 
-void TableDataset::post()
-{
+void TableDataset::post() {
     if (!m_edit)
         return;
     if (m_edit->isNew && !m_edit->touched) {
@@ -524,8 +504,7 @@ void TableDataset::post()
         saveAll();
 }
 
-void TableDataset::cancelEdit()
-{
+void TableDataset::cancelEdit() {
     if (!m_edit)
         return;
     if (m_edit->isNew) {
@@ -538,8 +517,7 @@ void TableDataset::cancelEdit()
     emit editStateChanged();
 }
 
-void TableDataset::append()
-{
+void TableDataset::append() {
     const int n = rowCount();
     if (m_edit && m_edit->isNew && !m_edit->touched && m_edit->row == n - 1) {
         m_current = m_edit->row;
@@ -550,8 +528,7 @@ void TableDataset::append()
     insertNewRow(rowCount());
 }
 
-void TableDataset::insertAt(int row)
-{
+void TableDataset::insertAt(int row) {
     if (m_edit && m_edit->isNew && !m_edit->touched && m_edit->row == row)
         return;
     if (m_edit && m_edit->isNew && !m_edit->touched && m_edit->row < row)
@@ -560,8 +537,7 @@ void TableDataset::insertAt(int row)
     insertNewRow(row);
 }
 
-void TableDataset::deleteCurrent()
-{
+void TableDataset::deleteCurrent() {
     if (isInserting()) {
         dropEditRow();
         return;
@@ -571,8 +547,7 @@ void TableDataset::deleteCurrent()
     deleteRows({m_current});
 }
 
-void TableDataset::deleteRows(QList<int> rows)
-{
+void TableDataset::deleteRows(QList<int> rows) {
     std::sort(rows.begin(), rows.end(), std::greater<int>());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
     for (int row : rows) {
@@ -593,10 +568,12 @@ void TableDataset::deleteRows(QList<int> rows)
         }
         removeVisibleRow(row);
     }
+    // Without a cache a deletion is written at once, like a posted row.
+    if (m_mode == Mode::Immediate)
+        saveAll();
 }
 
-void TableDataset::writeBatch()
-{
+void TableDataset::writeBatch() {
     QSqlDatabase db = m_connection->database();
     TransactionGuard transaction(db);
     QSqlQuery q(db);
@@ -641,8 +618,7 @@ void TableDataset::writeBatch()
     transaction.commit();
 }
 
-qint64 TableDataset::positionOf(qint64 id) const
-{
+qint64 TableDataset::positionOf(qint64 id) const {
     QSqlQuery q(m_connection->database());
     if (!q.exec(QStringLiteral("select count(*) from \"%1\" where id < %2").arg(m_table).arg(id)) ||
         !q.next())
@@ -650,8 +626,7 @@ qint64 TableDataset::positionOf(qint64 id) const
     return q.value(0).toLongLong();
 }
 
-void TableDataset::saveAll()
-{
+void TableDataset::saveAll() {
     if (!m_connection)
         throw AppError(QStringLiteral("Dataset not open"));
     if (m_edit && m_mode == Mode::Cached)
@@ -695,8 +670,7 @@ void TableDataset::saveAll()
     emit editStateChanged();
 }
 
-void TableDataset::cancelAll()
-{
+void TableDataset::cancelAll() {
     beginResetModel();
     m_edit.reset();
     m_changed.clear();
@@ -709,8 +683,7 @@ void TableDataset::cancelAll()
     emit editStateChanged();
 }
 
-void TableDataset::refresh()
-{
+void TableDataset::refresh() {
     beginResetModel();
     m_edit.reset();
     m_changed.clear();
