@@ -4,6 +4,8 @@
 #include "platform/actionguard.h"
 #include "platform/context.h"
 
+#include <QScreen>
+#include <QShowEvent>
 #include <QStyle>
 #include <QToolButton>
 
@@ -50,6 +52,19 @@ Tbank::Tbank(const Context& context, std::optional<QString> storedPassword, Wind
     connect(login, &QToolButton::clicked, this, &Tbank::loginClick);
     connect(logoff, &QToolButton::clicked, this, &Tbank::logoffClick);
     connect(sys, &QToolButton::clicked, this, &Tbank::sysClick);
+}
+
+void Tbank::showEvent(QShowEvent* event) {
+    // Centred on the desktop when it first shows: only now is the frame around it known.
+    if (!m_placed && !event->spontaneous()) {
+        m_placed = true;
+        if (const QScreen* desk = screen()) {
+            QRect frame = frameGeometry();
+            frame.moveCenter(desk->availableGeometry().center());
+            move(frame.topLeft());
+        }
+    }
+    QWidget::showEvent(event);
 }
 
 QToolButton* Tbank::makeButton(const QString& name, const QString& caption, int left, int top,

@@ -40,6 +40,9 @@ public:
     // Brings the window back when a second start asks for it.
     void restoreAndRaise();
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     QToolButton* makeButton(const QString& name, const QString& caption, int left, int top,
                             int icon);
@@ -49,4 +52,5 @@ private:
     std::optional<QString> m_stored;
     QString m_entered;
     Windows m_windows;
+    bool m_placed = false;
 };

@@ -49,6 +49,15 @@ QList<Section> parse(const QByteArray& text) {
     return sections;
 }
 
+// The blank lines at the end of a section: they separate it from the next one and stay when
+// the section's body is replaced, so that rewriting the entry never changes the file's layout.
+QList<QByteArray> trailingBlankLines(const QList<QByteArray>& lines) {
+    qsizetype at = lines.size();
+    while (at > 1 && lines.at(at - 1).trimmed().isEmpty())
+        --at;
+    return lines.mid(at);
+}
+
 QByteArray keyOf(const QByteArray& line) {
     const qsizetype eq = line.indexOf('=');
     return eq < 0 ? QByteArray() : line.left(eq).trimmed();
@@ -92,10 +101,10 @@ QString odbcIniPath() {
 }
 
 QString databasePathFor(const QString& programFolder) {
-    QString folder = QDir::cleanPath(programFolder);
-    while (folder.size() > 1 && folder.endsWith(u'/'))
-        folder.chop(1);
-    return folder + QStringLiteral("/Salary.mdb");
+    // cleanPath drops trailing and doubled slashes; only the root keeps its one slash.
+    const QString folder = QDir::cleanPath(programFolder);
+    return folder + (folder.endsWith(u'/') ? QString() : QStringLiteral("/")) +
+           QStringLiteral("Salary.mdb");
 }
 
 QByteArray entryText(const QString& databasePath) {
@@ -120,17 +129,19 @@ QByteArray mergeEntry(const QByteArray& existing, const QString& databasePath) {
                 }
             }
             if (!replaced) {
-                qsizetype at = s.lines.size();
-                while (at > 1 && s.lines.at(at - 1).trimmed().isEmpty())
-                    --at;
+                const qsizetype at = s.lines.size() - trailingBlankLines(s.lines).size();
+                // The file's last line may lack its line break.
+                if (!s.lines[at - 1].endsWith('\n'))
+                    s.lines[at - 1] += '\n';
                 s.lines.insert(at, kBankSourceLine);
             }
         } else if (sameName(s.name, kBank) && !haveBank) {
             haveBank = true;
-            s.lines = {s.lines.first(), bankBody(databasePath), "\n"};
+            s.lines = QList<QByteArray>{s.lines.first(), bankBody(databasePath)} +
+                      trailingBlankLines(s.lines);
         } else if (sameName(s.name, kJet) && !haveJet) {
             haveJet = true;
-            s.lines = {s.lines.first(), jetBody(), "\n"};
+            s.lines = QList<QByteArray>{s.lines.first(), jetBody()} + trailingBlankLines(s.lines);
         }
     }
     QByteArray out;

@@ -71,11 +71,20 @@ void TableDataset::open() {
     if (m_columns.isEmpty())
         throw AppError(QStringLiteral("Table '%1' does not exist").arg(m_table));
     beginResetModel();
-    m_connection = std::make_unique<Connection>(m_iniPath);
+    // Opening again starts afresh: whatever the cache held is dropped.
+    m_changed.clear();
+    m_deleted.clear();
+    m_edit.reset();
     try {
+        m_connection = std::make_unique<Connection>(m_iniPath);
         loadCount();
     } catch (...) {
+        // The view must see a closed, empty table, not a reset that never ends.
         m_connection.reset();
+        m_baseCount = 0;
+        m_segments.clear();
+        m_prefixValid = false;
+        m_current = -1;
         endResetModel();
         throw;
     }
@@ -294,10 +303,15 @@ bool TableDataset::setData(const QModelIndex& index, const QVariant& value, int 
             return false;
         }
     }
+    // Moving onto the row posts the edit of the row left; an empty new row above it vanishes
+    // then and the target moves up, which the persistent index follows.
+    const QPersistentModelIndex target(index);
+    const int column = index.column();
     setCurrentRow(index.row());
-    if (m_current != index.row())
+    const int row = target.isValid() ? target.row() : index.row();
+    if (m_current != row)
         return false;
-    setValue(index.column(), v);
+    setValue(column, v);
     return true;
 }
 
@@ -554,6 +568,9 @@ void TableDataset::deleteRows(QList<int> rows) {
         }
         removeVisibleRow(row);
     }
+    // Without a cache a deletion is written at once, like a posted row.
+    if (m_mode == Mode::Immediate)
+        saveAll();
 }
 
 void TableDataset::writeBatch() {

@@ -1,0 +1,324 @@
+// The main window: its buttons, the password gate in front of the four windows, and the way
+// out.
+#include "app/mainform.h"
+#include "app/startup.h"
+#include "platform/apperror.h"
+#include "support/testprogram.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QScreen>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+namespace {
+
+const QString kRefusal = QStringLiteral("对不起，你非法登录本系统！");
+const QString kCancel = QStringLiteral("<Cancel>");
+const QStringList kGated{QStringLiteral("sz"), QStringLiteral("jd"), QStringLiteral("cx"),
+                         QStringLiteral("sys")};
+
+// Stand-ins for the four windows: each opening records the window's name, whether it was
+// shown modally over the main window, and closes itself at once so that exec() returns.
+struct OpenedWindows {
+    QStringList log;
+    QWidget* expectedParent = nullptr;
+
+    Tbank::WindowFactory factory(const QString& name) {
+        return [this, name](QWidget* parent) {
+            auto dialog = std::make_unique<QDialog>(parent);
+            QDialog* raw = dialog.get();
+            QTimer::singleShot(0, raw, [this, raw, name, parent] {
+                QString entry = name;
+                if (QApplication::activeModalWidget() != raw)
+                    entry += QStringLiteral(" (not modal)");
+                if (parent != expectedParent)
+                    entry += QStringLiteral(" (wrong parent)");
+                log << entry;
+                raw->accept();
+            });
+            return dialog;
+        };
+    }
+
+    Tbank::Windows windows() {
+        return {factory(QStringLiteral("ledger")), factory(QStringLiteral("loans")),
+                factory(QStringLiteral("savings")), factory(QStringLiteral("settings"))};
+    }
+};
+
+void press(Tbank& bank, const QString& button) {
+    QToolButton* b = bank.button(button);
+    QVERIFY2(b, qPrintable(button));
+    QTest::mouseClick(b, Qt::LeftButton);
+}
+
+// Presses the four gated buttons and tells what happened: "4 opened", "4 refused", or a
+// mixture; a box other than the refusal is named in the result.
+QString pressAllFour(Tbank& bank, TestProgram& tp, OpenedWindows& opened) {
+    const qsizetype boxesBefore = tp.dialogs.shown.size();
+    const qsizetype openedBefore = opened.log.size();
+    for (const QString& b : kGated)
+        press(bank, b);
+    QStringList result;
+    const qsizetype openedNow = opened.log.size() - openedBefore;
+    if (openedNow > 0)
+        result << QStringLiteral("%1 opened").arg(openedNow);
+    const qsizetype refused = tp.dialogs.shown.size() - boxesBefore;
+    if (refused > 0)
+        result << QStringLiteral("%1 refused").arg(refused);
+    for (qsizetype i = boxesBefore; i < tp.dialogs.shown.size(); ++i) {
+        const ScriptedDialogs::Shown& box = tp.dialogs.shown.at(i);
+        if (box.caption != QStringLiteral("Quenvard") || box.text != kRefusal ||
+            box.buttons != Dialogs::Buttons::Ok || box.icon != Dialogs::Icon::Question)
+            result << QStringLiteral("box %1: %2").arg(box.caption, box.text);
+    }
+    return result.join(QStringLiteral(", "));
+}
+
+const QString kOpened = QStringLiteral("4 opened");
+const QString kRefused = QStringLiteral("4 refused");
+
+void enter(Tbank& bank, TestProgram& tp, const QString& typed) {
+    tp.dialogs.typeNext(typed == kCancel ? std::nullopt : std::optional<QString>(typed));
+    press(bank, QStringLiteral("login"));
+}
+
+} // namespace
+
+class TestMainForm : public QObject {
+    Q_OBJECT
+private slots:
+    void window();
+    void buttons_data();
+    void buttons();
+    void tabOrder();
+    void passwordGate_data();
+    void passwordGate();
+    void eachButtonOpensItsWindow();
+    void inputBox();
+    void changedPasswordCountsFromNextStart();
+    void windowThatCannotOpen();
+    void logoffCloses();
+    void restoreAfterSecondStart();
+};
+
+void TestMainForm::window() {
+    TestProgram tp;
+    Tbank bank(tp.context(), QString(), {});
+    bank.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&bank));
+    QCOMPARE(bank.objectName(), QStringLiteral("bank"));
+    QCOMPARE(bank.windowTitle(), QStringLiteral("Quenvard"));
+    QCOMPARE(bank.size(), QSize(498, 269));
+    QCOMPARE(bank.minimumSize(), bank.maximumSize());
+    QCOMPARE(bank.font().family(), QStringLiteral("宋体"));
+    QCOMPARE(bank.font().pixelSize(), 12);
+    // No system menu, hence no close box, and no minimise or maximise button.
+    const Qt::WindowFlags f = bank.windowFlags();
+    QVERIFY(f & Qt::CustomizeWindowHint);
+    QVERIFY(f & Qt::WindowTitleHint);
+    QVERIFY(!(f & (Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+    // Centred on the desktop.
+    const QRect desk = bank.screen()->availableGeometry();
+    const QRect frame = bank.frameGeometry();
+    QVERIFY2(qAbs(frame.center().x() - desk.center().x()) <= 1 &&
+                 qAbs(frame.center().y() - desk.center().y()) <= 1,
+             qPrintable(QStringLiteral("frame at %1,%2, size %3x%4")
+                            .arg(frame.x())
+                            .arg(frame.y())
+                            .arg(frame.width())
+                            .arg(frame.height())));
+}
+
+void TestMainForm::buttons_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QPoint>("topLeft");
+    QTest::newRow("sz") << "sz"
+                        << "收支管理" << QPoint(30, 82);
+    QTest::newRow("jd") << "jd"
+                        << "借贷管理" << QPoint(150, 82);
+    QTest::newRow("cx") << "cx"
+                        << "储蓄管理" << QPoint(270, 82);
+    QTest::newRow("login") << "login"
+                           << "进入系统" << QPoint(118, 176);
+    QTest::newRow("logoff") << "logoff"
+                            << "退出系统" << QPoint(286, 176);
+    QTest::newRow("sys") << "sys"
+                         << "系统设置" << QPoint(390, 80);
+}
+
+void TestMainForm::buttons() {
+    QFETCH(QString, name);
+    QFETCH(QString, caption);
+    QFETCH(QPoint, topLeft);
+    TestProgram tp;
+    Tbank bank(tp.context(), QString(), {});
+    QToolButton* b = bank.button(name);
+    QVERIFY(b);
+    QCOMPARE(b->text(), caption);
+    QCOMPARE(b->geometry(), QRect(topLeft, QSize(75, 57)));
+    // A picture above the caption.
+    QCOMPARE(b->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
+    QVERIFY(!b->icon().isNull());
+    QCOMPARE(b->focusPolicy() & Qt::TabFocus, Qt::TabFocus);
+}
+
+void TestMainForm::tabOrder() {
+    TestProgram tp;
+    Tbank bank(tp.context(), QString(), {});
+    QStringList order;
+    QWidget* w = bank.button(QStringLiteral("sz"));
+    do {
+        if (qobject_cast<QToolButton*>(w))
+            order << w->objectName();
+        w = w->nextInFocusChain();
+    } while (w && w != bank.button(QStringLiteral("sz")));
+    QCOMPARE(order, (QStringList{"sz", "jd", "cx", "login", "logoff", "sys"}));
+}
+
+void TestMainForm::passwordGate_data() {
+    QTest::addColumn<bool>("readable");
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QStringList>("entries"); // "<Cancel>" cancels the input box
+    QTest::addColumn<bool>("opens");
+    QTest::newRow("empty stored, nothing entered") << true << "" << QStringList{} << true;
+    QTest::newRow("empty stored, a text entered") << true << "" << QStringList{"x"} << false;
+    QTest::newRow("empty stored, then Cancel") << true << "" << QStringList{"x", kCancel} << true;
+    QTest::newRow("empty stored, then empty OK") << true << "" << QStringList{"x", ""} << true;
+    QTest::newRow("right password") << true << "Geheim 7" << QStringList{"Geheim 7"} << true;
+    QTest::newRow("nothing entered") << true << "Geheim 7" << QStringList{} << false;
+    QTest::newRow("letter case") << true << "Geheim 7" << QStringList{"geheim 7"} << false;
+    QTest::newRow("trailing blank") << true << "Geheim 7" << QStringList{"Geheim 7 "} << false;
+    QTest::newRow("wrong, then right")
+        << true << "Geheim 7" << QStringList{"x", "Geheim 7"} << true;
+    QTest::newRow("right, then Cancel")
+        << true << "Geheim 7" << QStringList{"Geheim 7", kCancel} << false;
+    QTest::newRow("right, then wrong")
+        << true << "Geheim 7" << QStringList{"Geheim 7", "Geheim"} << false;
+    QTest::newRow("chinese") << true << "密码二〇" << QStringList{"密码二〇"} << true;
+    QTest::newRow("unreadable, nothing entered") << false << "" << QStringList{} << false;
+    QTest::newRow("unreadable, empty OK") << false << "" << QStringList{""} << false;
+}
+
+void TestMainForm::passwordGate() {
+    QFETCH(bool, readable);
+    QFETCH(QString, stored);
+    QFETCH(QStringList, entries);
+    QFETCH(bool, opens);
+    TestProgram tp;
+    OpenedWindows opened;
+    Tbank bank(tp.context(), readable ? std::optional<QString>(stored) : std::nullopt,
+               opened.windows());
+    opened.expectedParent = &bank;
+    bank.show();
+    for (const QString& e : entries)
+        enter(bank, tp, e);
+    QCOMPARE(pressAllFour(bank, tp, opened), opens ? kOpened : kRefused);
+    // The test runs at every press: the same answer again.
+    QCOMPARE(pressAllFour(bank, tp, opened), opens ? kOpened : kRefused);
+    QCOMPARE(tp.dialogs.errors(), QStringList());
+}
+
+void TestMainForm::eachButtonOpensItsWindow() {
+    TestProgram tp;
+    OpenedWindows opened;
+    Tbank bank(tp.context(), QString(), opened.windows());
+    opened.expectedParent = &bank;
+    bank.show();
+    for (const QString& b : QStringList{"sz", "jd", "cx", "sys", "sz"})
+        press(bank, b);
+    // A new, modal instance at every press, over the main window.
+    QCOMPARE(opened.log, (QStringList{"ledger", "loans", "savings", "settings", "ledger"}));
+    QVERIFY(tp.dialogs.shown.isEmpty());
+    QVERIFY(bank.findChildren<QDialog*>().isEmpty());
+}
+
+void TestMainForm::inputBox() {
+    TestProgram tp;
+    Tbank bank(tp.context(), QString(), {});
+    enter(bank, tp, QStringLiteral("abc"));
+    QCOMPARE(bank.enteredPassword(), QStringLiteral("abc"));
+    enter(bank, tp, QStringLiteral("def"));
+    enter(bank, tp, kCancel);
+    QCOMPARE(bank.enteredPassword(), QString());
+    QCOMPARE(tp.dialogs.asked.size(), 3);
+    for (const ScriptedDialogs::Asked& a : std::as_const(tp.dialogs.asked)) {
+        QCOMPARE(a.caption, QStringLiteral("Quenvard"));
+        QCOMPARE(a.prompt, QStringLiteral("输入密码"));
+        // The field starts empty every time: nothing is compared or shown back.
+        QCOMPARE(a.initial, QString());
+    }
+    QVERIFY(tp.dialogs.shown.isEmpty());
+}
+
+void TestMainForm::changedPasswordCountsFromNextStart() {
+    TestProgram tp;
+    OpenedWindows opened;
+    Tbank first(tp.context(), runStartup(tp.context()), opened.windows());
+    opened.expectedParent = &first;
+    first.show();
+
+    // The settings window changes the password during the run.
+    tp.exec(QStringLiteral("update user set password='neu' where id=1"));
+    enter(first, tp, QStringLiteral("neu"));
+    QCOMPARE(pressAllFour(first, tp, opened), kRefused);
+    enter(first, tp, QString());
+    QCOMPARE(pressAllFour(first, tp, opened), kOpened);
+
+    // The next start reads it.
+    Tbank second(tp.context(), runStartup(tp.context()), opened.windows());
+    opened.expectedParent = &second;
+    second.show();
+    QCOMPARE(pressAllFour(second, tp, opened), kRefused);
+    enter(second, tp, QStringLiteral("neu"));
+    QCOMPARE(pressAllFour(second, tp, opened), kOpened);
+}
+
+void TestMainForm::windowThatCannotOpen() {
+    TestProgram tp;
+    OpenedWindows opened;
+    Tbank::Windows windows = opened.windows();
+    windows.loans = [](QWidget*) -> std::unique_ptr<QDialog> {
+        throw AppError(QStringLiteral("no such table: borrow"));
+    };
+    Tbank bank(tp.context(), QString(), windows);
+    opened.expectedParent = &bank;
+    bank.show();
+    press(bank, QStringLiteral("jd"));
+    QCOMPARE(opened.log, QStringList());
+    QCOMPARE(tp.dialogs.shown.size(), 1);
+    QCOMPARE(tp.dialogs.errors(), QStringList{QStringLiteral("no such table: borrow.")});
+    // The main window stays as it was: the other windows still open.
+    press(bank, QStringLiteral("sz"));
+    QCOMPARE(opened.log, QStringList{QStringLiteral("ledger")});
+    QVERIFY(bank.isVisible());
+}
+
+void TestMainForm::logoffCloses() {
+    TestProgram tp;
+    Tbank bank(tp.context(), QStringLiteral("secret"), {});
+    bank.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&bank));
+    press(bank, QStringLiteral("logoff"));
+    // At once and without a question, password or not.
+    QVERIFY(!bank.isVisible());
+    QVERIFY(tp.dialogs.shown.isEmpty());
+    QVERIFY(tp.dialogs.asked.isEmpty());
+}
+
+void TestMainForm::restoreAfterSecondStart() {
+    TestProgram tp;
+    Tbank bank(tp.context(), QString(), {});
+    bank.showMinimized();
+    QVERIFY(bank.isMinimized());
+    bank.restoreAndRaise();
+    QVERIFY(!bank.isMinimized());
+    QVERIFY(bank.isVisible());
+}
+
+QTEST_MAIN(TestMainForm)
+#include "tst_mainform.moc"

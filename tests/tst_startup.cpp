@@ -1,0 +1,272 @@
+// The start-up steps: data source entry, first-start creation of the books, the stored
+// password, the short date format, and each way they can fail.
+#include "app/startup.h"
+#include "data/datasourceentry.h"
+#include "data/schema.h"
+#include "platform/usersettings.h"
+#include "support/testprogram.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTest>
+#include <sys/stat.h>
+
+namespace {
+
+QByteArray readAll(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return f.readAll();
+}
+
+void writeAll(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(f.write(bytes), bytes.size());
+}
+
+unsigned modeOf(const QString& path) {
+    struct stat st {};
+    ::stat(QFile::encodeName(path).constData(), &st);
+    return st.st_mode & 07777;
+}
+
+void forgetShortDateFormat() {
+    QSettings s(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Teloq"),
+                QStringLiteral("Teloq"));
+    s.clear();
+    s.sync();
+}
+
+const QString kRefusal = QStringLiteral("对不起，你非法登录本系统！");
+
+} // namespace
+
+class TestStartup : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void settingsStayInTestMode();
+    void firstStartCreatesTheBooks();
+    void existingBooksAreNeverOverwritten();
+    void storedPasswordRead_data();
+    void storedPasswordRead();
+    void unreadableBooks_data();
+    void unreadableBooks();
+    void booksThatAreAFolder();
+    void unwritableEntryLocksEverything();
+    void entryFollowsTheProgramFolder();
+    void secondInstanceRepointsTheDataSource();
+    void olderBooksGetTheIndexes();
+    void passwordTest_data();
+    void passwordTest();
+};
+
+void TestStartup::init() {
+    QStandardPaths::setTestModeEnabled(true);
+    forgetShortDateFormat();
+}
+
+void TestStartup::settingsStayInTestMode() {
+    // The tests never write the user's real settings.
+    QSettings s(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Teloq"),
+                QStringLiteral("Teloq"));
+    QVERIFY2(s.fileName().contains(QStringLiteral(".qttest")), qPrintable(s.fileName()));
+}
+
+void TestStartup::firstStartCreatesTheBooks() {
+    TestProgram tp(false);
+    QVERIFY(!QFile::exists(tp.databasePath()));
+
+    const std::optional<QString> stored = runStartup(tp.context());
+
+    QCOMPARE(stored, std::optional<QString>(QString()));
+    QVERIFY(tp.dialogs.shown.isEmpty());
+    QVERIFY(QFile::exists(tp.databasePath()));
+    QCOMPARE(modeOf(tp.databasePath()), 0600u);
+    QCOMPARE(storedShortDateFormat(), QStringLiteral("yyyy-MM-dd"));
+    // Nothing but the books is left in the program folder.
+    QCOMPARE(QDir(tp.folder()).entryList(QDir::Files | QDir::Hidden),
+             QStringList{QStringLiteral("Salary.mdb")});
+
+    const QList<QStringList> kinds =
+        tp.rows(QStringLiteral("select interestname, interestmonth from bankinterest order by id"));
+    const QList<QStringList> expected{
+        {"整存整取三个月", "3"}, {"整存整取半年", "6"},  {"整存整取一年", "12"},
+        {"整存整取二年", "24"},  {"整存整取三年", "36"}, {"整存整取五年", "60"},
+        {"整存零取一年", "12"},  {"整存零取三年", "36"}, {"整存零取五年", "60"},
+        {"零存整取一年", "12"},  {"零存整取三年", "36"}, {"零存整取五年", "60"},
+    };
+    QCOMPARE(kinds, expected);
+    // In the store's own order too, which is what the savings window offers.
+    QCOMPARE(tp.rows(QStringLiteral("select interestname from bankinterest")).first(),
+             QStringList{QStringLiteral("整存整取三个月")});
+    QCOMPARE(tp.scalar(QStringLiteral("select count(*) from tax")).toInt(), 1);
+    QCOMPARE(tp.rows(QStringLiteral("select id, password from user")),
+             (QList<QStringList>{{QStringLiteral("1"), QString()}}));
+    for (const char* table : {"mysalary", "saving", "borrow"})
+        QCOMPARE(
+            tp.scalar(QStringLiteral("select count(*) from %1").arg(QLatin1String(table))).toInt(),
+            0);
+}
+
+void TestStartup::existingBooksAreNeverOverwritten() {
+    TestProgram tp;
+    tp.exec(QStringLiteral("insert into mysalary (adddate, sz, money) values "
+                           "('2026-12-01', '收入', 10)"));
+    tp.exec(QStringLiteral("update user set password='abc' where id=1"));
+
+    QCOMPARE(runStartup(tp.context()), std::optional<QString>(QStringLiteral("abc")));
+    QCOMPARE(tp.scalar(QStringLiteral("select count(*) from mysalary")).toInt(), 1);
+    QCOMPARE(tp.scalar(QStringLiteral("select count(*) from bankinterest")).toInt(), 12);
+    QVERIFY(tp.dialogs.shown.isEmpty());
+}
+
+void TestStartup::storedPasswordRead_data() {
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<QString>("stored");
+    QTest::newRow("empty") << ""
+                           << "";
+    QTest::newRow("set") << "update user set password='Pa55 wörd' where id=1"
+                         << "Pa55 wörd";
+    QTest::newRow("NULL") << "update user set password=null"
+                          << "";
+    QTest::newRow("no row") << "delete from user"
+                            << "";
+    QTest::newRow("first row wins") << "insert into user (id, password) values (2, 'second')"
+                                    << "";
+}
+
+void TestStartup::storedPasswordRead() {
+    QFETCH(QString, setup);
+    QFETCH(QString, stored);
+    TestProgram tp;
+    if (!setup.isEmpty())
+        tp.exec(setup);
+    QCOMPARE(runStartup(tp.context()), std::optional<QString>(stored));
+    QVERIFY(tp.dialogs.shown.isEmpty());
+    QCOMPARE(storedShortDateFormat(), QStringLiteral("yyyy-MM-dd"));
+}
+
+void TestStartup::unreadableBooks_data() {
+    QTest::addColumn<QByteArray>("contents");
+    QTest::addColumn<QString>("error");
+    QTest::newRow("not a database") << QByteArray("This is my letter to the world\n").repeated(200)
+                                    << "file is not a database.";
+    QTest::newRow("empty file") << QByteArray("") << "no such table: user.";
+}
+
+void TestStartup::unreadableBooks() {
+    QFETCH(QByteArray, contents);
+    QFETCH(QString, error);
+    TestProgram tp(false);
+    writeAll(tp.databasePath(), contents);
+
+    QCOMPARE(runStartup(tp.context()), std::nullopt);
+
+    QCOMPARE(tp.dialogs.shown.size(), 1);
+    const ScriptedDialogs::Shown box = tp.dialogs.shown.first();
+    QCOMPARE(box.caption, QStringLiteral("Teloq"));
+    QCOMPARE(box.text, error);
+    QCOMPARE(box.icon, Dialogs::Icon::Error);
+    QCOMPARE(box.buttons, Dialogs::Buttons::Ok);
+    QCOMPARE(readAll(tp.databasePath()), contents);
+    QCOMPARE(QDir(tp.folder()).entryList(QDir::Files | QDir::Hidden),
+             QStringList{QStringLiteral("Salary.mdb")});
+    QVERIFY(storedShortDateFormat().isEmpty());
+    // The entry was written all the same.
+    QCOMPARE(datasource::readDatabasePath(tp.odbcIniPath()), tp.databasePath());
+}
+
+void TestStartup::booksThatAreAFolder() {
+    TestProgram tp(false);
+    QVERIFY(QDir().mkpath(tp.databasePath()));
+    QCOMPARE(runStartup(tp.context()), std::nullopt);
+    // The text ends in a quote, which sorts before the full stop: no full stop is added.
+    QCOMPARE(tp.dialogs.errors(),
+             QStringList{QStringLiteral("Could not find file '%1'").arg(tp.databasePath())});
+    QVERIFY(QFileInfo(tp.databasePath()).isDir());
+}
+
+void TestStartup::unwritableEntryLocksEverything() {
+    TestProgram tp(false);
+    const QString plainFile = tp.folder() + QStringLiteral("/plain");
+    writeAll(plainFile, "x");
+    const Context context{tp.folder(), plainFile + QStringLiteral("/odbc.ini"), tp.dialogs,
+                          tp.clock};
+
+    QCOMPARE(runStartup(context), std::nullopt);
+
+    // Like a registry key that cannot be opened: no message, nothing read, nothing created.
+    QVERIFY(tp.dialogs.shown.isEmpty());
+    QVERIFY(!QFile::exists(tp.databasePath()));
+    QVERIFY(storedShortDateFormat().isEmpty());
+}
+
+void TestStartup::entryFollowsTheProgramFolder() {
+    TestProgram tp;
+    tp.exec(QStringLiteral("update user set password='here' where id=1"));
+    QCOMPARE(runStartup(tp.context()), std::optional<QString>(QStringLiteral("here")));
+
+    // The same program copied elsewhere: the entry now names the books beside the copy.
+    const QString copy = tp.folder() + QStringLiteral("/copy");
+    QVERIFY(QDir().mkpath(copy));
+    const Context moved{copy, tp.odbcIniPath(), tp.dialogs, tp.clock};
+    QCOMPARE(runStartup(moved), std::optional<QString>(QString()));
+    QCOMPARE(datasource::readDatabasePath(tp.odbcIniPath()), datasource::databasePathFor(copy));
+    QVERIFY(QFile::exists(datasource::databasePathFor(copy)));
+    QCOMPARE(readAll(tp.odbcIniPath()).count("[bank]"), 1);
+}
+
+void TestStartup::secondInstanceRepointsTheDataSource() {
+    TestProgram tp;
+    const QString other = tp.folder() + QStringLiteral("/other");
+    QVERIFY(QDir().mkpath(other));
+    registerDataSource(Context{other, tp.odbcIniPath(), tp.dialogs, tp.clock});
+    QCOMPARE(datasource::readDatabasePath(tp.odbcIniPath()), datasource::databasePathFor(other));
+    // Only the entry: no books are created and no settings are written.
+    QVERIFY(!QFile::exists(datasource::databasePathFor(other)));
+    QVERIFY(storedShortDateFormat().isEmpty());
+    QVERIFY(tp.dialogs.shown.isEmpty());
+}
+
+void TestStartup::olderBooksGetTheIndexes() {
+    TestProgram tp;
+    for (const char* index : {"mysalary_day", "mysalary_month", "mysalary_year"})
+        tp.exec(QStringLiteral("drop index %1").arg(QLatin1String(index)));
+    QCOMPARE(runStartup(tp.context()), std::optional<QString>(QString()));
+    QCOMPARE(tp.scalar(QStringLiteral("select count(*) from sqlite_master where type='index' "
+                                      "and name like 'mysalary_%'"))
+                 .toInt(),
+             3);
+}
+
+void TestStartup::passwordTest_data() {
+    QTest::addColumn<std::optional<QString>>("stored");
+    QTest::addColumn<QString>("entered");
+    QTest::addColumn<bool>("passes");
+    QTest::newRow("both empty") << std::optional<QString>(QString()) << "" << true;
+    QTest::newRow("equal") << std::optional<QString>(QStringLiteral("Geheim1")) << "Geheim1"
+                           << true;
+    QTest::newRow("letter case") << std::optional<QString>(QStringLiteral("Geheim1")) << "geheim1"
+                                 << false;
+    QTest::newRow("trailing blank") << std::optional<QString>(QStringLiteral("a")) << "a " << false;
+    QTest::newRow("empty entry, stored set")
+        << std::optional<QString>(QStringLiteral("a")) << "" << false;
+    QTest::newRow("entry, stored empty") << std::optional<QString>(QString()) << "a" << false;
+    QTest::newRow("unreadable, empty entry") << std::optional<QString>() << "" << false;
+}
+
+void TestStartup::passwordTest() {
+    QFETCH(std::optional<QString>, stored);
+    QFETCH(QString, entered);
+    QFETCH(bool, passes);
+    QCOMPARE(passwordPasses(stored, entered), passes);
+}
+
+QTEST_GUILESS_MAIN(TestStartup)
+#include "tst_startup.moc"
