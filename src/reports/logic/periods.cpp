@@ -1,0 +1,181 @@
+#include "reports/logic/periods.h"
+
+#include "data/formats.h"
+#include "data/querydataset.h"
+#include "platform/apperror.h"
+
+namespace periods {
+namespace {
+
+const QString kAnalysisHead = QStringLiteral(
+    "select sz,szdl,szxl,count(szxl) as CountSZ,sum(money) as SumSZ,avg(money) as AvgSZ "
+    "from mysalary where ");
+const QString kAnalysisTail = QStringLiteral("group by sz,szdl,szxl order by sz,szdl");
+const QString kIncome = QStringLiteral("收入");
+const QString kExpenditure = QStringLiteral("支出");
+const QString kNewestFirst = QStringLiteral(" order by adddate desc");
+
+// The condition that selects a period's entries, written as every statement writes it; the
+// statements around it differ in their blanks, which the functions below keep exactly.
+QString dayTest(const PeriodKey& k) {
+    return QStringLiteral("adddate=#") + k.first + u'#';
+}
+
+QString monthTest(const PeriodKey& k) {
+    return QStringLiteral("left(adddate,7)='") + k.first + u'\'';
+}
+
+QString yearTest(const PeriodKey& k) {
+    return QStringLiteral("left(adddate,4)='") + k.first + u'\'';
+}
+
+QString quarterTest(const PeriodKey& k) {
+    return QStringLiteral("adddate >= #") + k.first + QStringLiteral("# and adddate<= #") + k.last +
+           u'#';
+}
+
+QString periodTest(Period period, const PeriodKey& key) {
+    switch (period) {
+    case Period::Day:
+        return dayTest(key);
+    case Period::Month:
+        return monthTest(key);
+    case Period::Quarter:
+        return quarterTest(key);
+    case Period::Year:
+        return yearTest(key);
+    }
+    return {};
+}
+
+QString sumSql(Period period, const QString& direction, const PeriodKey& key) {
+    // The quarter and year income sums carry a second blank after "sum(money)".
+    const bool wide = direction == kIncome && (period == Period::Quarter || period == Period::Year);
+    QString sql = wide ? QStringLiteral("select sum(money)  from mysalary where sz='")
+                       : QStringLiteral("select sum(money) from mysalary where sz='");
+    sql += direction + QStringLiteral("' and ") + periodTest(period, key);
+    if (period == Period::Month || period == Period::Year)
+        sql += QStringLiteral(" order by 1 desc");
+    return sql;
+}
+
+QString entriesSql(Period period, const QString& direction, const PeriodKey& key) {
+    return QStringLiteral("select * from mysalary where sz='") + direction +
+           QStringLiteral("' and ") + periodTest(period, key) + kNewestFirst;
+}
+
+QString allEntriesSql(Period period, StatementKind kind, const PeriodKey& key) {
+    // Every all-entries text has two blanks after "where", except the day's on entering it.
+    const bool narrow = period == Period::Day && kind == StatementKind::AllEntries;
+    return (narrow ? QStringLiteral("select * from mysalary where ")
+                   : QStringLiteral("select * from mysalary where  ")) +
+           periodTest(period, key) + kNewestFirst;
+}
+
+QString analysisSql(Period period, const PeriodKey& key) {
+    switch (period) {
+    case Period::Day:
+    case Period::Month:
+        return kAnalysisHead + periodTest(period, key) + u' ' + kAnalysisTail;
+    case Period::Quarter:
+        return kAnalysisHead + quarterTest(key) + QStringLiteral("  ") + kAnalysisTail;
+    case Period::Year:
+        return kAnalysisHead + u' ' + yearTest(key) + QStringLiteral("  ") + kAnalysisTail;
+    }
+    return {};
+}
+
+} // namespace
+
+int quarter_of_month(int month) {
+    return (month - 1) / 3 + 1;
+}
+
+CurrentPeriod current_period(const QDateTime& now) {
+    const QDate d = now.date();
+    CurrentPeriod p;
+    p.day = d.toString(QStringLiteral("yyyy-MM-dd"));
+    p.month = d.toString(QStringLiteral("yyyy-MM"));
+    p.year = d.toString(QStringLiteral("yyyy"));
+    p.monthNumber = d.toString(QStringLiteral("M")).toInt();
+    p.quarter = quarter_of_month(p.monthNumber);
+    return p;
+}
+
+PeriodKey quarter_bounds(const QString& year, int quarter) {
+    static const char* const firstDays[] = {"-01-01", "-04-01", "-07-01", "-10-01"};
+    static const char* const lastDays[] = {"-03-31", "-06-30", "-09-30", "-12-31"};
+    if (quarter < 1 || quarter > 4)
+        throw AppError(QStringLiteral("季度只能是1、2、3或4：'%1'").arg(quarter));
+    return {year + QLatin1String(firstDays[quarter - 1]),
+            year + QLatin1String(lastDays[quarter - 1])};
+}
+
+QString period_sql(Period period, StatementKind kind, const PeriodKey& key) {
+    switch (kind) {
+    case StatementKind::IncomeSum:
+        return sumSql(period, kIncome, key);
+    case StatementKind::ExpenditureSum:
+        return sumSql(period, kExpenditure, key);
+    case StatementKind::AllEntries:
+    case StatementKind::RefreshedEntries:
+        return allEntriesSql(period, kind, key);
+    case StatementKind::IncomeEntries:
+        return entriesSql(period, kIncome, key);
+    case StatementKind::ExpenditureEntries:
+        return entriesSql(period, kExpenditure, key);
+    case StatementKind::Analysis:
+        return analysisSql(period, key);
+    }
+    return {};
+}
+
+QString prefix_word(Period period) {
+    switch (period) {
+    case Period::Day:
+        return QStringLiteral("今日");
+    case Period::Month:
+        return QStringLiteral("月");
+    case Period::Quarter:
+        return QStringLiteral("季度");
+    case Period::Year:
+        return QStringLiteral("年度");
+    }
+    return {};
+}
+
+SumStatements period_sums(Period period, const PeriodKey& key) {
+    return {period_sql(period, StatementKind::IncomeSum, key),
+            period_sql(period, StatementKind::ExpenditureSum, key)};
+}
+
+SumStatements overall_sums() {
+    return {QStringLiteral("select sum(money) from mysalary where sz='收入'"),
+            QStringLiteral("select sum(money) from mysalary where sz='支出'")};
+}
+
+QString balance_text(const QString& income, const QString& expenditure) {
+    return formats::fixed2(formats::parseNumber(income) - formats::parseNumber(expenditure));
+}
+
+Totals compute_totals(QueryDataset& query, const SumStatements& sums) {
+    Totals t;
+    t.income = formats::fixed2(query.readNumber(sums.income));
+    t.expenditure = formats::fixed2(query.readNumber(sums.expenditure));
+    t.balance = balance_text(t.income, t.expenditure);
+    return t;
+}
+
+TotalsLine totals_line(const QString& prefix, const Totals& totals) {
+    return {prefix + QStringLiteral("收入：") + totals.income + u'元',
+            prefix + QStringLiteral("支出：") + totals.expenditure + u'元',
+            prefix + QStringLiteral("余额：") + totals.balance + u'元'};
+}
+
+TotalsLine overall_totals_line(const Totals& totals) {
+    return {QStringLiteral("总收入：") + totals.income + u'元',
+            QStringLiteral("总支出：") + totals.expenditure + u'元',
+            QStringLiteral("余额：") + totals.balance + u'元'};
+}
+
+} // namespace periods
