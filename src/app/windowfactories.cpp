@@ -2,12 +2,15 @@
 
 #include "ledger/szgl.h"
 #include "registers/jiedai.h"
+#include "reports/szquery.h"
 
 Tbank::Windows programWindows(const Context& context) {
     Tbank::Windows w;
     w.ledger = [&context](QWidget* parent) -> std::unique_ptr<QDialog> {
-        return std::make_unique<Tfmszgl>(context, Tfmszgl::WindowFactory{},
-                                         Tfmszgl::WindowFactory{}, parent);
+        auto query = [&context](QWidget* p) -> std::unique_ptr<QDialog> {
+            return std::make_unique<Tfmszquery>(context, p);
+        };
+        return std::make_unique<Tfmszgl>(context, query, Tfmszgl::WindowFactory{}, parent);
     };
     w.loans = [&context](QWidget* parent) -> std::unique_ptr<QDialog> {
         return std::make_unique<Tfmjdgl>(context, parent);
