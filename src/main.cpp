@@ -5,21 +5,15 @@
 #include "platform/clock.h"
 #include "platform/context.h"
 #include "platform/singleinstance.h"
+#include "platform/widgets/look.h"
 #include "platform/widgets/qtdialogs.h"
 
 #include <QApplication>
-#include <QFont>
-#include <QStyleFactory>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(kApplicationTitle));
-    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    // "宋体" is a Song face; on Linux a free Song-style face stands in for it.
-    QFont::insertSubstitution(QStringLiteral("宋体"), QStringLiteral("AR PL UMing CN"));
-    QFont font(QStringLiteral("宋体"));
-    font.setPixelSize(12);
-    QApplication::setFont(font);
+    applyProgramLook();
 
     QtDialogs dialogs;
     SystemClock clock;

@@ -2,6 +2,7 @@
 #include "data/tabledataset.h"
 #include "registers/jiedai.h"
 #include "support/testprogram.h"
+#include "support/typing.h"
 #include "ui/celleditor.h"
 #include "ui/datagrid.h"
 #include "ui/gridmodel.h"
@@ -14,18 +15,6 @@
 #include <QTest>
 
 namespace {
-
-// Types `text` into `w` key by key, as a keyboard with an input method would deliver it.
-void typeText(QWidget* w, const QString& text) {
-    for (const QChar c : text) {
-        QKeyEvent press(QEvent::KeyPress,
-                        c.isDigit() ? Qt::Key_0 + c.digitValue() : Qt::Key_unknown, Qt::NoModifier,
-                        QString(c));
-        QApplication::sendEvent(w, &press);
-        QKeyEvent release(QEvent::KeyRelease, press.key(), Qt::NoModifier, QString(c));
-        QApplication::sendEvent(w, &release);
-    }
-}
 
 const QString kInsert =
     QStringLiteral("insert into borrow (borrowdate, action, money, listman, flag, memo) values ");

@@ -4,6 +4,7 @@
 #include "lists/gbk.h"
 #include "lists/listfiles.h"
 #include "support/testprogram.h"
+#include "support/typing.h"
 #include "ui/celleditor.h"
 #include "ui/datagrid.h"
 #include "ui/gridmodel.h"
@@ -18,15 +19,6 @@
 #include <QTimer>
 
 namespace {
-
-void typeText(QWidget* w, const QString& text) {
-    for (const QChar c : text) {
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(w, &press);
-        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(w, &release);
-    }
-}
 
 QList<QByteArray> gbkLines(const QStringList& lines) {
     QList<QByteArray> out;

@@ -9,14 +9,13 @@
 #include "platform/clock.h"
 #include "platform/context.h"
 #include "platform/scripteddialogs.h"
+#include "platform/widgets/look.h"
 #include "registers/jiedai.h"
 #include "tools/sampledata.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QFont>
-#include <QStyleFactory>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
@@ -27,11 +26,7 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "usage: teloq_screenshot <window> <out.png>\n");
         return 2;
     }
-    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    QFont::insertSubstitution(QStringLiteral("宋体"), QStringLiteral("AR PL UMing CN"));
-    QFont font(QStringLiteral("宋体"));
-    font.setPixelSize(12);
-    QApplication::setFont(font);
+    applyProgramLook();
 
     QTemporaryDir dir;
     const QString program = dir.path() + QStringLiteral("/program");

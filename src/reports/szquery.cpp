@@ -4,6 +4,7 @@
 #include "platform/actionguard.h"
 #include "platform/clock.h"
 #include "platform/context.h"
+#include "platform/widgets/look.h"
 #include "reports/periodspinbox.h"
 #include "reports/querygrid.h"
 #include "reports/querygridmodel.h"
@@ -99,9 +100,7 @@ Tfmszquery::Tfmszquery(const Context& context, QWidget* parent)
 
     setObjectName(QStringLiteral("fmszquery"));
     setWindowTitle(kCaption);
-    QFont f(QStringLiteral("宋体"));
-    f.setPixelSize(12);
-    setFont(f);
+    setFont(programFont());
     setFixedSize(kClientWidth, kClientHeight);
     setSizeGripEnabled(false);
 

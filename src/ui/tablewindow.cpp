@@ -3,6 +3,7 @@
 #include "data/tabledataset.h"
 #include "platform/actionguard.h"
 #include "platform/context.h"
+#include "platform/widgets/look.h"
 #include "ui/celleditor.h"
 #include "ui/datagrid.h"
 
@@ -19,9 +20,7 @@ TableWindow::TableWindow(const Context& context, Options options, QWidget* paren
                           Qt::MSWindowsFixedSizeDialogHint),
       m_context(context) {
     setWindowTitle(options.caption);
-    QFont f(QStringLiteral("宋体"));
-    f.setPixelSize(12);
-    setFont(f);
+    setFont(programFont());
 
     m_dataset =
         new TableDataset(context.odbcIniPath, options.table, TableDataset::Mode::Cached, this);
