@@ -164,6 +164,9 @@ void TestMainForm::buttons() {
     // A picture above the caption.
     QCOMPARE(b->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
     QVERIFY(!b->icon().isNull());
+    // All six pictures are drawn at one size, none blown up from a smaller one.
+    QCOMPARE(b->iconSize(), QSize(32, 32));
+    QCOMPARE(b->icon().actualSize(b->iconSize()), QSize(32, 32));
     QCOMPARE(b->focusPolicy() & Qt::TabFocus, Qt::TabFocus);
 }
 
