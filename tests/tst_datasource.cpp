@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
@@ -97,6 +98,7 @@ private slots:
     void rewriteFollowsTheFolderAndKeepsOneEntry();
     void rewriteReplacesTheFileAtomically();
     void rewriteKeepsPermissions();
+    void rewriteThroughASymlink();
     void unwritablePlaceIsReported();
     void readDatabasePath_data();
     void readDatabasePath();
@@ -310,6 +312,21 @@ void TestDataSource::rewriteKeepsPermissions() {
     QCOMPARE(datasource::writeEntry(ini, QStringLiteral("/p/Salary.mdb")),
              datasource::WriteResult::Written);
     QCOMPARE(modeOf(ini), 0640u);
+}
+
+void TestDataSource::rewriteThroughASymlink()
+{
+    // An ini file kept elsewhere and linked into place stays linked.
+    QTemporaryDir dir;
+    const QString target = dir.filePath(QStringLiteral("dotfiles-odbc.ini"));
+    const QString link = dir.filePath(QStringLiteral("odbc.ini"));
+    writeAll(target, "[other]\nDriver=X\n");
+    QVERIFY(QFile::link(target, link));
+    QCOMPARE(datasource::writeEntry(link, QStringLiteral("/p/Salary.mdb")),
+             datasource::WriteResult::Written);
+    QVERIFY(QFileInfo(link).isSymLink());
+    QVERIFY(readAll(target).startsWith("[other]\nDriver=X\n\n[ODBC Data Sources]\n"));
+    QCOMPARE(datasource::readDatabasePath(link), QStringLiteral("/p/Salary.mdb"));
 }
 
 void TestDataSource::unwritablePlaceIsReported() {

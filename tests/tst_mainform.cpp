@@ -99,6 +99,8 @@ private slots:
     void eachButtonOpensItsWindow();
     void inputBox();
     void changedPasswordCountsFromNextStart();
+    void failedStartLocksEveryButton_data();
+    void failedStartLocksEveryButton();
     void windowThatCannotOpen();
     void logoffCloses();
     void restoreAfterSecondStart();
@@ -164,6 +166,9 @@ void TestMainForm::buttons() {
     // A picture above the caption.
     QCOMPARE(b->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
     QVERIFY(!b->icon().isNull());
+    // All six pictures are drawn at one size, none blown up from a smaller one.
+    QCOMPARE(b->iconSize(), QSize(32, 32));
+    QCOMPARE(b->icon().actualSize(b->iconSize()), QSize(32, 32));
     QCOMPARE(b->focusPolicy() & Qt::TabFocus, Qt::TabFocus);
 }
 
@@ -276,6 +281,42 @@ void TestMainForm::changedPasswordCountsFromNextStart() {
     QCOMPARE(pressAllFour(second, tp, opened), kRefused);
     enter(second, tp, QStringLiteral("neu"));
     QCOMPARE(pressAllFour(second, tp, opened), kOpened);
+}
+
+void TestMainForm::failedStartLocksEveryButton_data() {
+    QTest::addColumn<QString>("failure");
+    QTest::addColumn<QStringList>("errors");
+    QTest::newRow("entry cannot be written") << "entry" << QStringList();
+    QTest::newRow("books unreadable") << "books" << QStringList{"file is not a database."};
+}
+
+void TestMainForm::failedStartLocksEveryButton() {
+    QFETCH(QString, failure);
+    QFETCH(QStringList, errors);
+    TestProgram tp(false);
+    QString iniPath = tp.odbcIniPath();
+    if (failure == QLatin1String("entry")) {
+        // The ini file would have to live below a plain file.
+        QFile plain(tp.folder() + QStringLiteral("/plain"));
+        QVERIFY(plain.open(QIODevice::WriteOnly));
+        iniPath = plain.fileName() + QStringLiteral("/odbc.ini");
+    } else {
+        QFile books(tp.databasePath());
+        QVERIFY(books.open(QIODevice::WriteOnly));
+        books.write(QByteArray(2048, '\x01'));
+    }
+    const Context context{tp.folder(), iniPath, tp.dialogs, tp.clock};
+    OpenedWindows opened;
+    Tbank bank(context, runStartup(context), opened.windows());
+    opened.expectedParent = &bank;
+    bank.show();
+    QCOMPARE(tp.dialogs.errors(), errors);
+    tp.dialogs.clear();
+    // Whatever is entered, nothing opens: the stored password is unknown.
+    QCOMPARE(pressAllFour(bank, tp, opened), kRefused);
+    enter(bank, tp, QString());
+    QCOMPARE(pressAllFour(bank, tp, opened), kRefused);
+    QVERIFY(opened.log.isEmpty());
 }
 
 void TestMainForm::windowThatCannotOpen() {

@@ -1,9 +1,10 @@
 // One running instance per user: a later start finds the first and asks it to come forward.
 #include "platform/singleinstance.h"
 
-#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QUuid>
 #include <cstring>
@@ -13,14 +14,16 @@
 
 namespace {
 
-QString uniqueKey() {
-    return QStringLiteral("teloq-test-") + QUuid::createUuid().toString(QUuid::Id128).left(12);
+// A socket path of its own for each test, like the one in the user's runtime folder.
+QString uniqueKey(const QTemporaryDir& dir) {
+    return dir.filePath(QStringLiteral("teloq-test-") +
+                        QUuid::createUuid().toString(QUuid::Id128).left(12));
 }
 
 // The file a listening instance leaves behind when it dies without cleaning up: a socket
 // that nobody accepts on.
 bool leaveStaleSocket(const QString& key) {
-    const QByteArray path = QFile::encodeName(QDir::tempPath() + u'/' + key);
+    const QByteArray path = QFile::encodeName(key);
     const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
     if (fd < 0)
         return false;
@@ -43,10 +46,13 @@ private slots:
     void staleSocketDoesNotBlock();
     void endedInstanceFreesTheName();
     void keyPerTitle();
+
+private:
+    QTemporaryDir m_dir;
 };
 
 void TestSingleInstance::secondStartRaisesTheFirst() {
-    const QString key = uniqueKey();
+    const QString key = uniqueKey(m_dir);
     SingleInstance first(key);
     QSignalSpy raised(&first, &SingleInstance::raiseRequested);
     QVERIFY(!first.anotherIsRunning());
@@ -66,7 +72,7 @@ void TestSingleInstance::secondStartRaisesTheFirst() {
 }
 
 void TestSingleInstance::staleSocketDoesNotBlock() {
-    const QString key = uniqueKey();
+    const QString key = uniqueKey(m_dir);
     QVERIFY(leaveStaleSocket(key));
 
     SingleInstance first(key);
@@ -78,7 +84,7 @@ void TestSingleInstance::staleSocketDoesNotBlock() {
 }
 
 void TestSingleInstance::endedInstanceFreesTheName() {
-    const QString key = uniqueKey();
+    const QString key = uniqueKey(m_dir);
     {
         SingleInstance first(key);
         QVERIFY(!first.anotherIsRunning());
@@ -91,8 +97,15 @@ void TestSingleInstance::keyPerTitle() {
     const QString teloq = SingleInstance::keyFor(QStringLiteral("Teloq"));
     QCOMPARE(SingleInstance::keyFor(QStringLiteral("Teloq")), teloq);
     QVERIFY(SingleInstance::keyFor(QStringLiteral("Quenvard")) != teloq);
-    // A plain name: the socket lives in the temporary folder.
-    QVERIFY(!teloq.contains(u'/'));
+    // In a folder that only this user can enter, so no one else can take the name.
+    const QFileInfo folder(QFileInfo(teloq).absolutePath());
+    QVERIFY2(teloq.startsWith(u'/'), qPrintable(teloq));
+    QVERIFY(folder.isDir());
+    QCOMPARE(folder.ownerId(), uint(::getuid()));
+    QCOMPARE(folder.permissions() &
+                 (QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup |
+                  QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther),
+             QFileDevice::Permissions());
 }
 
 QTEST_GUILESS_MAIN(TestSingleInstance)

@@ -82,6 +82,7 @@ private slots:
     void deleteThenCancelAll();
     void deleteThenSaveAll();
     void deleteUnsavedNewRow();
+    void deleteSeveralRows();
     void deleteOnEmptyDataset();
     void editSavedWithoutLeavingTheRow();
     void cancelEditRevertsTypedValues();
@@ -186,6 +187,21 @@ void TestTableDataset::deleteUnsavedNewRow() {
     QVERIFY(!f.ds.hasPendingChanges());
     f.ds.saveAll();
     QCOMPARE(f.stored(), kFiveStored);
+}
+
+void TestTableDataset::deleteSeveralRows() {
+    Loans f;
+    f.ds.append();
+    f.ds.setValue(f.memo, QStringLiteral("posted"));
+    f.ds.append(); // an empty new row under edit
+    f.type(3, f.memo, QStringLiteral("typed"));
+    f.ds.setCurrentRow(1);
+    // Selected in any order, the typed row among them.
+    f.ds.deleteRows({5, 3, 0, 3});
+    QCOMPARE(f.view(), (QStringList{"m2 2 U", "m3 3 U", "m5 5 U"}));
+    QCOMPARE(f.ds.value(f.ds.currentRow(), f.memo).toString(), QStringLiteral("m2"));
+    f.ds.saveAll();
+    QCOMPARE(f.stored(), (QList<QStringList>{kFiveStored[1], kFiveStored[2], kFiveStored[4]}));
 }
 
 void TestTableDataset::deleteOnEmptyDataset() {

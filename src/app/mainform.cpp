@@ -13,6 +13,9 @@ namespace {
 const QString kCaption = QStringLiteral("Quenvard");
 constexpr int kClientWidth = 498;
 constexpr int kClientHeight = 269;
+// The pictures above the captions: every one of these standard pictures exists at this size,
+// so the six look alike.
+constexpr int kPictureSize = 32;
 } // namespace
 
 Tbank::Tbank(const Context& context, std::optional<QString> storedPassword, Windows windows,
@@ -31,15 +34,15 @@ Tbank::Tbank(const Context& context, std::optional<QString> storedPassword, Wind
     auto* sz = makeButton(QStringLiteral("sz"), QStringLiteral("收支管理"), 30, 82,
                           QStyle::SP_FileDialogDetailedView);
     auto* jd = makeButton(QStringLiteral("jd"), QStringLiteral("借贷管理"), 150, 82,
-                          QStyle::SP_DialogYesButton);
+                          QStyle::SP_BrowserReload);
     auto* cx = makeButton(QStringLiteral("cx"), QStringLiteral("储蓄管理"), 270, 82,
-                          QStyle::SP_DriveHDIcon);
+                          QStyle::SP_DialogSaveButton);
     auto* login = makeButton(QStringLiteral("login"), QStringLiteral("进入系统"), 118, 176,
                              QStyle::SP_DialogOkButton);
     auto* logoff = makeButton(QStringLiteral("logoff"), QStringLiteral("退出系统"), 286, 176,
                               QStyle::SP_DialogCloseButton);
     auto* sys = makeButton(QStringLiteral("sys"), QStringLiteral("系统设置"), 390, 80,
-                           QStyle::SP_ComputerIcon);
+                           QStyle::SP_DialogResetButton);
     setTabOrder(sz, jd);
     setTabOrder(jd, cx);
     setTabOrder(cx, login);
@@ -73,7 +76,7 @@ QToolButton* Tbank::makeButton(const QString& name, const QString& caption, int 
     b->setObjectName(name);
     b->setText(caption);
     b->setIcon(style()->standardIcon(QStyle::StandardPixmap(icon)));
-    b->setIconSize(QSize(24, 24));
+    b->setIconSize(QSize(kPictureSize, kPictureSize));
     b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     b->setAutoRaise(true);
     b->setFocusPolicy(Qt::StrongFocus);

@@ -2,6 +2,7 @@
 
 #include <QCryptographicHash>
 #include <QLocalSocket>
+#include <QStandardPaths>
 #include <unistd.h>
 
 namespace {
@@ -25,9 +26,14 @@ SingleInstance::SingleInstance(QString key, QObject* parent)
 
 QString SingleInstance::keyFor(const QString& applicationTitle) {
     const QByteArray id = applicationTitle.toUtf8() + '/' + QByteArray::number(uint(getuid()));
-    return QStringLiteral("teloq-") +
-           QString::fromLatin1(
-               QCryptographicHash::hash(id, QCryptographicHash::Sha1).toHex().left(16));
+    const QString name =
+        QStringLiteral("teloq-") +
+        QString::fromLatin1(
+            QCryptographicHash::hash(id, QCryptographicHash::Sha1).toHex().left(16));
+    // In the user's own runtime folder (mode 0700) another user can neither take the name
+    // first, which would stop every start, nor remove the socket.
+    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    return runtime.isEmpty() ? name : runtime + u'/' + name;
 }
 
 bool SingleInstance::anotherIsRunning() {

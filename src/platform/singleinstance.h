@@ -11,7 +11,7 @@ class SingleInstance : public QObject {
 public:
     explicit SingleInstance(QString key, QObject* parent = nullptr);
 
-    // The socket name for this title and the current user.
+    // The socket for this title and the current user, in the user's runtime folder.
     static QString keyFor(const QString& applicationTitle);
 
     // Looks for a running instance. When one answers, it is asked to restore and raise its
