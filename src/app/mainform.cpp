@@ -3,6 +3,7 @@
 #include "app/startup.h"
 #include "platform/actionguard.h"
 #include "platform/context.h"
+#include "platform/widgets/look.h"
 
 #include <QScreen>
 #include <QShowEvent>
@@ -25,9 +26,7 @@ Tbank::Tbank(const Context& context, std::optional<QString> storedPassword, Wind
       m_context(context), m_stored(std::move(storedPassword)), m_windows(std::move(windows)) {
     setObjectName(QStringLiteral("bank"));
     setWindowTitle(kCaption);
-    QFont f(QStringLiteral("宋体"));
-    f.setPixelSize(12);
-    setFont(f);
+    setFont(programFont());
     setFixedSize(kClientWidth, kClientHeight);
 
     // In tab order.

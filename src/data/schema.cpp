@@ -9,6 +9,7 @@
 #include <QSqlQuery>
 #include <QUuid>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <unistd.h>
 
@@ -175,8 +176,18 @@ bool createDatabase(const QString& path) {
     // link() fails when the target exists: a file that appeared meanwhile is never replaced.
     const QByteArray from = QFile::encodeName(temp);
     const QByteArray to = QFile::encodeName(path);
-    const int rc = ::link(from.constData(), to.constData());
-    const int err = errno;
+    int rc = ::link(from.constData(), to.constData());
+    int err = errno;
+    if (rc != 0 && (err == EPERM || err == ENOTSUP || err == EOPNOTSUPP || err == ENOSYS)) {
+        // File systems without hard links (a FAT stick, say): rename, after a last look.
+        if (QFileInfo::exists(path)) {
+            rc = -1;
+            err = EEXIST;
+        } else {
+            rc = ::rename(from.constData(), to.constData());
+            err = errno;
+        }
+    }
     ::unlink(from.constData());
     if (rc != 0) {
         if (err == EEXIST)
