@@ -4,6 +4,7 @@
 #include "data/querydataset.h"
 #include "data/schema.h"
 #include "platform/apperror.h"
+#include "support/files.h"
 
 #include <QDir>
 #include <QFile>
@@ -57,26 +58,6 @@ const QByteArray kJetBody = "ImplicitCommitSync=Yes\n"
                             "PageTimeout=10\n"
                             "Threads=3\n"
                             "UserCommitSync=Yes\n";
-
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return f.readAll();
-}
-
-void writeAll(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
-
-// The permission bits of a file, as chmod writes them.
-unsigned modeOf(const QString& path) {
-    struct stat st {};
-    ::stat(QFile::encodeName(path).constData(), &st);
-    return st.st_mode & 07777;
-}
 
 ino_t inodeOf(const QString& path) {
     struct stat st {};
@@ -314,8 +295,7 @@ void TestDataSource::rewriteKeepsPermissions() {
     QCOMPARE(modeOf(ini), 0640u);
 }
 
-void TestDataSource::rewriteThroughASymlink()
-{
+void TestDataSource::rewriteThroughASymlink() {
     // An ini file kept elsewhere and linked into place stays linked.
     QTemporaryDir dir;
     const QString target = dir.filePath(QStringLiteral("dotfiles-odbc.ini"));

@@ -4,6 +4,7 @@
 #include "data/datasourceentry.h"
 #include "data/schema.h"
 #include "platform/usersettings.h"
+#include "support/files.h"
 #include "support/testprogram.h"
 
 #include <QDir>
@@ -15,25 +16,6 @@
 #include <sys/stat.h>
 
 namespace {
-
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return f.readAll();
-}
-
-void writeAll(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
-
-unsigned modeOf(const QString& path) {
-    struct stat st {};
-    ::stat(QFile::encodeName(path).constData(), &st);
-    return st.st_mode & 07777;
-}
 
 void forgetShortDateFormat() {
     QSettings s(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Teloq"),
