@@ -144,6 +144,9 @@ bool createDatabase(const QString& path) {
         Connection c = Connection::toFile(temp);
         QSqlDatabase db = c.database();
         QSqlQuery q(db);
+        // Large pages: counting the rows and summing over a period read whole indexes, and
+        // with 64 KiB pages that is a sixteenth of the page reads. Only a new file takes it.
+        run(q, QStringLiteral("pragma page_size=65536"));
         run(q, QStringLiteral("pragma journal_mode=wal"));
         if (!db.transaction())
             throwSqlError(db.lastError());

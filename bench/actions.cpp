@@ -1,0 +1,280 @@
+#include "actions.h"
+
+#include "books.h"
+#include "data/dialect.h"
+#include "data/schema.h"
+#include "data/tabledataset.h"
+#include "platform/apperror.h"
+#include "session.h"
+#include "ui/datagrid.h"
+#include "ui/tablewindow.h"
+
+#include <QScrollBar>
+
+namespace bench {
+namespace {
+
+constexpr int kPageSize = 256;    // rows TableDataset reads at a time
+constexpr int kSavedBatch = 1000; // rows in the saved batch
+
+// The key and the columns of `table`, as TableDataset selects them.
+QString selectList(const QString& table) {
+    QStringList names{QString::fromLatin1(schema::kKey)};
+    for (const schema::Column& c : schema::columnsOf(table))
+        names << QString::fromLatin1(c.name);
+    return names.join(u',');
+}
+
+// The first page of a table, the page a grid shows when it opens.
+QString firstPage(const QString& table) {
+    return QStringLiteral("select %1 from \"%2\" order by id limit %3 offset 0")
+        .arg(selectList(table), table)
+        .arg(kPageSize);
+}
+
+// The page that holds a table's last row, read from the end.
+QString lastPage(const QString& table, qint64 rows) {
+    const qint64 tail = rows % kPageSize == 0 ? kPageSize : rows % kPageSize;
+    return QStringLiteral("select %1 from \"%2\" order by id desc limit %3")
+        .arg(selectList(table), table)
+        .arg(tail);
+}
+
+// The page that holds the middle row, read from the start (as TableDataset reads a page
+// in the first half).
+QString middlePage(const QString& table, qint64 rows) {
+    const qint64 first = rows / 2 / kPageSize * kPageSize;
+    return QStringLiteral("select %1 from \"%2\" order by id limit %3 offset %4")
+        .arg(selectList(table), table)
+        .arg(std::min<qint64>(kPageSize, rows - first))
+        .arg(first);
+}
+
+QString countOf(const QString& table) {
+    return QStringLiteral("select count(*) from \"%1\"").arg(table);
+}
+
+TableWindow* window(Session& s) {
+    auto* w = s.top<TableWindow>();
+    if (!w)
+        throw AppError(QStringLiteral("No editing window is open"));
+    return w;
+}
+
+// The values of the i-th row of a saved batch, in the ledger's field order.
+QVariantList batchRow(int i) {
+    return {booksEndDate().toString(Qt::ISODate),
+            QStringLiteral("支出"),
+            QStringLiteral("餐饮"),
+            QStringLiteral("午餐"),
+            18.5 + i % 40,
+            QStringLiteral("微信支付"),
+            i % 10 == 0 ? QVariant(QStringLiteral("加班")) : QVariant()};
+}
+
+// Prepare steps shared by the actions.
+void openLedger(Session& s) {
+    s.ensureStarted();
+    s.closeWindows();
+    s.open(s.windows().ledger);
+}
+
+void closeWindows(Session& s) {
+    s.closeWindows();
+}
+
+// Rows typed into the ledger's grid, one after the other, as the user enters them.
+void enterBatch(Session& s) {
+    TableDataset* ds = window(s)->dataset();
+    for (int i = 0; i < kSavedBatch; ++i) {
+        ds->append();
+        const QVariantList values = batchRow(i);
+        for (int f = 0; f < values.size(); ++f)
+            ds->setValue(f, values[f]);
+    }
+    Session::drain();
+}
+
+} // namespace
+
+BooksFacts readFacts(const QString& databasePath) {
+    RawDb db(databasePath);
+    return {db.integer(countOf(QStringLiteral("mysalary"))),
+            db.integer(QStringLiteral("select max(id) from mysalary"))};
+}
+
+void dropAddedEntries(RawDb& db, const BooksFacts& facts) {
+    db.run(QStringLiteral("delete from mysalary where id > %1").arg(facts.lastLedgerId));
+}
+
+FloorRun::FloorRun(QString databasePath, BooksFacts facts)
+    : m_path(std::move(databasePath)), m_facts(facts) {
+    open();
+}
+
+RawDb& FloorRun::open() {
+    m_connections.push_back(std::make_unique<RawDb>(m_path));
+    // What every connection of the program runs when it opens (data/connection.cpp).
+    RawDb& db = *m_connections.back();
+    db.run(QStringLiteral("select count(*) from sqlite_master"));
+    db.run(QStringLiteral("pragma foreign_keys=on"));
+    return db;
+}
+
+qint64 FloorRun::run(const QString& statement) {
+    return db().run(toSqlite(statement));
+}
+
+QList<Action> allActions(const BooksFacts& facts) {
+    const QString ledger = QStringLiteral("mysalary");
+    const QString loans = QStringLiteral("borrow");
+    QList<Action> out;
+
+    out << Action{QStringLiteral("start-up"),
+                  300,
+                  [](Session& s) { s.stop(); },
+                  [](Session& s) { s.start(); },
+                  {},
+                  [](FloorRun& f) {
+                      f.open(); // the index check on existing books
+                      f.run(QStringLiteral(
+                          "create index if not exists mysalary_day on mysalary(adddate, sz)"));
+                      f.run(QStringLiteral("create index if not exists mysalary_month on "
+                                           "mysalary(substr(adddate,1,7), sz)"));
+                      f.run(QStringLiteral("create index if not exists mysalary_year on "
+                                           "mysalary(substr(adddate,1,4), sz)"));
+                      f.open(); // the password
+                      f.run(QStringLiteral("select password from user"));
+                  },
+                  {}};
+
+    out << Action{QStringLiteral("ledger: open"),
+                  100,
+                  [](Session& s) {
+                      s.ensureStarted();
+                      s.closeWindows();
+                  },
+                  [](Session& s) { s.open(s.windows().ledger); },
+                  closeWindows,
+                  [ledger](FloorRun& f) {
+                      f.open();
+                      f.run(countOf(ledger));
+                      f.run(firstPage(ledger));
+                  },
+                  {}};
+
+    out << Action{QStringLiteral("ledger: scroll to end"),
+                  100,
+                  openLedger,
+                  [](Session& s) {
+                      QScrollBar* bar = window(s)->grid()->verticalScrollBar();
+                      bar->setValue(bar->maximum());
+                      Session::settle(s.top());
+                  },
+                  closeWindows,
+                  [ledger, facts](FloorRun& f) { f.run(lastPage(ledger, facts.entries)); },
+                  {}};
+
+    // Dragging the scroll bar's thumb half-way down: the page there is read.
+    out << Action{QStringLiteral("ledger: jump to middle"),
+                  100,
+                  openLedger,
+                  [](Session& s) {
+                      QScrollBar* bar = window(s)->grid()->verticalScrollBar();
+                      bar->setValue(bar->maximum() / 2);
+                      Session::settle(s.top());
+                  },
+                  closeWindows,
+                  [ledger, facts](FloorRun& f) { f.run(middlePage(ledger, facts.entries)); },
+                  {}};
+
+    // 新增 puts a new row at the end and scrolls there: the last page is read.
+    out << Action{QStringLiteral("ledger: new row (addszgl)"),
+                  100,
+                  openLedger,
+                  [](Session& s) { s.click(QStringLiteral("addszgl")); },
+                  closeWindows,
+                  [ledger, facts](FloorRun& f) { f.run(lastPage(ledger, facts.entries)); },
+                  {}};
+
+    // 保存 of a batch of new rows: one transaction of inserts, then the count and the last page
+    // (the saved rows stay current, at the end).
+    out << Action{QStringLiteral("ledger: save %1 rows (szsave)").arg(kSavedBatch),
+                  100,
+                  [](Session& s) {
+                      openLedger(s);
+                      enterBatch(s);
+                  },
+                  [](Session& s) { s.click(QStringLiteral("szsave")); },
+                  [facts](Session& s) {
+                      s.closeWindows();
+                      RawDb db(s.databasePath());
+                      dropAddedEntries(db, facts);
+                  },
+                  [ledger, facts](FloorRun& f) {
+                      QStringList names;
+                      for (const schema::Column& c : schema::columnsOf(ledger))
+                          names << QString::fromLatin1(c.name);
+                      f.run(QStringLiteral("begin"));
+                      {
+                          RawStatement insert(
+                              f.db(),
+                              QStringLiteral("insert into \"%1\" (%2) values (%3)")
+                                  .arg(ledger, names.join(u','),
+                                       QStringList(names.size(), QStringLiteral("?")).join(u',')));
+                          for (int i = 0; i < kSavedBatch; ++i) {
+                              const QVariantList values = batchRow(i);
+                              for (int c = 0; c < values.size(); ++c) {
+                                  if (values[c].isNull())
+                                      insert.bindNull(c + 1);
+                                  else if (values[c].typeId() == QMetaType::Double)
+                                      insert.bindDouble(c + 1, values[c].toDouble());
+                                  else
+                                      insert.bindText(c + 1, values[c].toString());
+                              }
+                              insert.exec();
+                          }
+                      }
+                      f.run(QStringLiteral("commit"));
+                      f.run(countOf(ledger));
+                      f.run(lastPage(ledger, facts.entries + kSavedBatch));
+                  },
+                  [facts](FloorRun& f) { dropAddedEntries(f.db(), facts); }};
+
+    out << Action{QStringLiteral("loans: open"),
+                  100,
+                  [](Session& s) {
+                      s.ensureStarted();
+                      s.closeWindows();
+                  },
+                  [](Session& s) { s.open(s.windows().loans); },
+                  closeWindows,
+                  [loans](FloorRun& f) {
+                      f.open();
+                      f.run(countOf(loans));
+                      f.run(firstPage(loans));
+                      f.open(); // the totals line
+                      f.run(QStringLiteral("select sum(money) from borrow where action like "
+                                           "'借给别人' and flag = false"));
+                      f.run(QStringLiteral("select sum(money) from borrow where action like "
+                                           "'问别人借' and flag = false"));
+                  },
+                  {}};
+
+    // More windows join here as they reach the program, one entry per page or button, e.g.
+    // the query window over the ledger (its factory made from the window's constructor):
+    //
+    //   out << Action{QStringLiteral("query: page 月度收支"), 100,
+    //                 [query](Session& s) { openLedger(s); s.open(query); },
+    //                 [](Session& s) { s.showPage(QStringLiteral("RzPage"), 1); },
+    //                 closeWindows,
+    //                 [](FloorRun& f) { f.run(<the page's statements, as the window writes
+    //                                           them>); },
+    //                 {}};
+    //
+    // and likewise a button (s.click(QStringLiteral("cal_month"))), the savings window
+    // (s.open(s.windows().savings)) and the pages of the charts window.
+    return out;
+}
+
+} // namespace bench
