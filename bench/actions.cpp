@@ -99,12 +99,22 @@ void enterBatch(Session& s) {
 
 BooksFacts readFacts(const QString& databasePath) {
     RawDb db(databasePath);
-    return {db.integer(countOf(QStringLiteral("mysalary"))),
-            db.integer(QStringLiteral("select max(id) from mysalary"))};
+    BooksFacts facts;
+    facts.entries = db.integer(countOf(QStringLiteral("mysalary")));
+    facts.lastLedgerId = db.integer(QStringLiteral("select max(id) from mysalary"));
+    facts.lastLedgerMoney =
+        db.texts(QStringLiteral("select money from mysalary where id = %1").arg(facts.lastLedgerId))
+            .value(0)
+            .toDouble();
+    return facts;
 }
 
-void dropAddedEntries(RawDb& db, const BooksFacts& facts) {
+void restoreLedger(RawDb& db, const BooksFacts& facts) {
     db.run(QStringLiteral("delete from mysalary where id > %1").arg(facts.lastLedgerId));
+    RawStatement amount(db, QStringLiteral("update mysalary set money = ? where id = ?"));
+    amount.bindDouble(1, facts.lastLedgerMoney);
+    amount.bindInteger(2, facts.lastLedgerId);
+    amount.exec();
 }
 
 FloorRun::FloorRun(QString databasePath, BooksFacts facts)
@@ -209,7 +219,7 @@ QList<Action> allActions(const BooksFacts& facts) {
                   [facts](Session& s) {
                       s.closeWindows();
                       RawDb db(s.databasePath());
-                      dropAddedEntries(db, facts);
+                      restoreLedger(db, facts);
                   },
                   [ledger, facts](FloorRun& f) {
                       QStringList names;
@@ -239,7 +249,39 @@ QList<Action> allActions(const BooksFacts& facts) {
                       f.run(countOf(ledger));
                       f.run(lastPage(ledger, facts.entries + kSavedBatch));
                   },
-                  [facts](FloorRun& f) { dropAddedEntries(f.db(), facts); }};
+                  [facts](FloorRun& f) { restoreLedger(f.db(), facts); }};
+
+    // 保存 of one changed amount in the last entry: the update, the count, the position of the
+    // row that stays current (counted up to its key) and the last page.
+    out << Action{QStringLiteral("ledger: save a changed row"),
+                  100,
+                  [](Session& s) {
+                      openLedger(s);
+                      TableDataset* ds = window(s)->dataset();
+                      ds->setCurrentRow(ds->rowCount() - 1);
+                      ds->setValue(ds->fieldIndex(QStringLiteral("money")), 4321.5);
+                      Session::drain();
+                  },
+                  [](Session& s) { s.click(QStringLiteral("szsave")); },
+                  [facts](Session& s) {
+                      s.closeWindows();
+                      RawDb db(s.databasePath());
+                      restoreLedger(db, facts);
+                  },
+                  [ledger, facts](FloorRun& f) {
+                      f.run(QStringLiteral("begin"));
+                      f.run(QStringLiteral("update \"%1\" set money = 4321.5 where id = %2")
+                                .arg(ledger)
+                                .arg(facts.lastLedgerId));
+                      f.run(QStringLiteral("commit"));
+                      f.run(countOf(ledger));
+                      // The last row is counted from the end (TableDataset::positionOf).
+                      f.run(QStringLiteral("select count(*) from \"%1\" where id >= %2")
+                                .arg(ledger)
+                                .arg(facts.lastLedgerId));
+                      f.run(lastPage(ledger, facts.entries));
+                  },
+                  [facts](FloorRun& f) { restoreLedger(f.db(), facts); }};
 
     out << Action{QStringLiteral("loans: open"),
                   100,
@@ -261,19 +303,22 @@ QList<Action> allActions(const BooksFacts& facts) {
                   },
                   {}};
 
-    // More windows join here as they reach the program, one entry per page or button, e.g.
-    // the query window over the ledger (its factory made from the window's constructor):
+    // More windows join here as they reach the program, one entry per page or button. The
+    // query window, say, which the ledger opens with 查询 (include "reports/szquery.h"):
     //
     //   out << Action{QStringLiteral("query: page 月度收支"), 100,
-    //                 [query](Session& s) { openLedger(s); s.open(query); },
+    //                 [](Session& s) {
+    //                     openLedger(s);
+    //                     s.open(s.factoryOf<Tfmszquery>());
+    //                 },
     //                 [](Session& s) { s.showPage(QStringLiteral("RzPage"), 1); },
     //                 closeWindows,
-    //                 [](FloorRun& f) { f.run(<the page's statements, as the window writes
-    //                                           them>); },
+    //                 [](FloorRun& f) { f.run(<each statement the page runs>); },
     //                 {}};
     //
-    // and likewise a button (s.click(QStringLiteral("cal_month"))), the savings window
-    // (s.open(s.windows().savings)) and the pages of the charts window.
+    // and likewise its opening (act: s.open(s.factoryOf<Tfmszquery>())), a button
+    // (act: s.click(QStringLiteral("cal_month"))), the savings window
+    // (act: s.open(s.windows().savings)) and the pages of the charts window.
     return out;
 }
 

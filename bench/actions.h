@@ -14,12 +14,13 @@ class Session;
 
 // Facts of the stored books, read before any action runs.
 struct BooksFacts {
-    qint64 entries = 0;      // ledger rows
-    qint64 lastLedgerId = 0; // rows past this key were added by a run
+    qint64 entries = 0;         // ledger rows
+    qint64 lastLedgerId = 0;    // rows past this key were added by a run
+    double lastLedgerMoney = 0; // the amount of that last entry
 };
 BooksFacts readFacts(const QString& databasePath);
-// Removes the ledger rows a run added.
-void dropAddedEntries(RawDb& db, const BooksFacts& facts);
+// Removes the ledger rows a run added and gives the last entry its amount back.
+void restoreLedger(RawDb& db, const BooksFacts& facts);
 
 // What a floor gets: the same database file, reached through the SQLite C API. One connection
 // is open before the floor starts (the connection of a dataset that is already open); open()

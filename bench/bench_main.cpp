@@ -173,6 +173,7 @@ int main(int argc, char* argv[]) {
             throw AppError(QStringLiteral("Cannot write %1").arg(csv));
         std::printf("written to %s\n", qPrintable(csv));
         QDir(scratchRoot).removeRecursively();
+        QDir(scratchRoot + QStringLiteral("-config")).removeRecursively();
         for (const bench::ActionResult& r : results)
             if (!r.error.isEmpty())
                 return 1;

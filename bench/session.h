@@ -38,6 +38,14 @@ public:
     // The windows the program opens (the main window's buttons).
     const Tbank::Windows& windows() const { return m_windows; }
 
+    // A factory of the window class W made as W(context, parent): for the windows that one
+    // window opens from another with exec(), which the benchmark does not wait through.
+    template <class W> Tbank::WindowFactory factoryOf() const {
+        return [this](QWidget* parent) -> std::unique_ptr<QDialog> {
+            return std::make_unique<W>(m_context, parent);
+        };
+    }
+
     // Makes a window over the top window (the main window when none is open), shows it and
     // waits until it has painted. Throws AppError when the window cannot be made.
     QDialog* open(const Tbank::WindowFactory& factory);

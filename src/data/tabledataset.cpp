@@ -619,11 +619,18 @@ void TableDataset::writeBatch() {
 }
 
 qint64 TableDataset::positionOf(qint64 id) const {
+    // The number of rows before the key. SQLite counts a key range row by row, so for a row
+    // in the second half (judged by where the cursor stood) the rows from the key on are
+    // counted and taken from the total: the same number, from the shorter side.
+    const bool fromEnd = qint64(m_current) * 2 > m_baseCount;
     QSqlQuery q(m_connection->database());
-    if (!q.exec(QStringLiteral("select count(*) from \"%1\" where id < %2").arg(m_table).arg(id)) ||
+    if (!q.exec(QStringLiteral("select count(*) from \"%1\" where id %2 %3")
+                    .arg(m_table, fromEnd ? QStringLiteral(">=") : QStringLiteral("<"))
+                    .arg(id)) ||
         !q.next())
         return -1;
-    return q.value(0).toLongLong();
+    const qint64 counted = q.value(0).toLongLong();
+    return fromEnd ? m_baseCount - counted : counted;
 }
 
 void TableDataset::saveAll() {
