@@ -17,6 +17,13 @@
 DataGrid::DataGrid(TableDataset* dataset, QList<GridColumn> columns, Dialogs& dialogs,
                    QWidget* parent)
     : QTableView(parent), m_dataset(dataset), m_dialogs(dialogs) {
+    // The row header is set up before the model arrives: afterwards Qt would resize each of
+    // the rows one by one, which costs time and memory with a large table.
+    QHeaderView* v = verticalHeader();
+    v->setDefaultSectionSize(fontMetrics().height() + 8);
+    v->setSectionResizeMode(QHeaderView::Fixed);
+    v->setDefaultAlignment(Qt::AlignCenter);
+    v->setFixedWidth(22);
     m_model = new GridModel(dataset, std::move(columns), this);
     setModel(m_model);
     setItemDelegate(new GridDelegate(this));
@@ -34,11 +41,6 @@ DataGrid::DataGrid(TableDataset* dataset, QList<GridColumn> columns, Dialogs& di
     h->setSectionResizeMode(QHeaderView::Interactive);
     h->setMinimumSectionSize(16);
     h->setStretchLastSection(false);
-    QHeaderView* v = verticalHeader();
-    v->setDefaultSectionSize(fontMetrics().height() + 8);
-    v->setSectionResizeMode(QHeaderView::Fixed);
-    v->setDefaultAlignment(Qt::AlignCenter);
-    v->setFixedWidth(22);
 
     // Show the declared columns in their order; hide the others.
     for (int f = 0; f < dataset->fieldCount(); ++f)

@@ -3,6 +3,8 @@
 #include "data/formats.h"
 #include "data/tabledataset.h"
 
+#include <algorithm>
+
 GridModel::GridModel(TableDataset* dataset, QList<GridColumn> columns, QObject* parent)
     : QIdentityProxyModel(parent), m_dataset(dataset), m_columns(std::move(columns)) {
     setSourceModel(dataset);
@@ -13,13 +15,27 @@ GridModel::GridModel(TableDataset* dataset, QList<GridColumn> columns, QObject* 
         if (f >= 0)
             m_declaredOfField[f] = i;
     }
-    // The indicator follows the cursor and the edit state.
-    auto refreshIndicator = [this] {
-        if (rowCount() > 0)
-            emit headerDataChanged(Qt::Vertical, 0, rowCount() - 1);
+    // The indicator follows the cursor, the edit state and the row's values; only the rows
+    // concerned are told, so a keystroke costs the same in a large table as in a small one.
+    auto refreshRows = [this](int first, int last) {
+        first = std::max(first, 0);
+        last = std::min(last, rowCount() - 1);
+        if (first <= last)
+            emit headerDataChanged(Qt::Vertical, first, last);
     };
-    connect(dataset, &TableDataset::currentRowChanged, this, refreshIndicator);
-    connect(dataset, &TableDataset::editStateChanged, this, refreshIndicator);
+    connect(dataset, &TableDataset::currentRowChanged, this, [this, refreshRows](int row) {
+        refreshRows(m_indicatorRow, m_indicatorRow);
+        refreshRows(row, row);
+        m_indicatorRow = row;
+    });
+    connect(dataset, &TableDataset::editStateChanged, this, [this, refreshRows] {
+        const int row = m_dataset->currentRow();
+        refreshRows(row, row);
+    });
+    connect(dataset, &QAbstractItemModel::dataChanged, this,
+            [refreshRows](const QModelIndex& topLeft, const QModelIndex& bottomRight) {
+                refreshRows(topLeft.row(), bottomRight.row());
+            });
 }
 
 const GridColumn* GridModel::column(int sourceColumn) const {

@@ -41,4 +41,5 @@ private:
     QList<int> m_fieldOfDeclared;
     QList<int> m_declaredOfField;
     std::function<QColor(int)> m_rowBackground;
+    int m_indicatorRow = -1; // the row whose indicator shows the cursor
 };
