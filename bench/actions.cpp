@@ -5,6 +5,8 @@
 #include "data/schema.h"
 #include "data/tabledataset.h"
 #include "platform/apperror.h"
+#include "reports/logic/periods.h"
+#include "reports/szquery.h"
 #include "session.h"
 #include "ui/datagrid.h"
 #include "ui/tablewindow.h"
@@ -131,8 +133,8 @@ RawDb& FloorRun::open() {
     return db;
 }
 
-qint64 FloorRun::run(const QString& statement) {
-    return db().run(toSqlite(statement));
+qint64 FloorRun::run(const QString& statement, qint64 maxRows) {
+    return db().run(toSqlite(statement), maxRows);
 }
 
 QList<Action> allActions(const BooksFacts& facts) {
@@ -303,22 +305,96 @@ QList<Action> allActions(const BooksFacts& facts) {
                   },
                   {}};
 
-    // More windows join here as they reach the program, one entry per page or button. The
-    // query window, say, which the ledger opens with 查询 (include "reports/szquery.h"):
-    //
-    //   out << Action{QStringLiteral("query: page 月度收支"), 100,
-    //                 [](Session& s) {
-    //                     openLedger(s);
-    //                     s.open(s.factoryOf<Tfmszquery>());
-    //                 },
-    //                 [](Session& s) { s.showPage(QStringLiteral("RzPage"), 1); },
-    //                 closeWindows,
-    //                 [](FloorRun& f) { f.run(<each statement the page runs>); },
-    //                 {}};
-    //
-    // and likewise its opening (act: s.open(s.factoryOf<Tfmszquery>())), a button
-    // (act: s.click(QStringLiteral("cal_month"))), the savings window
-    // (act: s.open(s.windows().savings)) and the pages of the charts window.
+    // The query window, which the ledger opens with 查询. Opening it reads the overall totals;
+    // entering a page reads the period's two sums and the first screen of its entries.
+    using periods::Period;
+    using periods::StatementKind;
+    const periods::CurrentPeriod today =
+        periods::current_period(QDateTime(booksEndDate(), QTime(12, 0)));
+    const periods::PeriodKey dayKey{today.day, {}};
+    const periods::PeriodKey monthKey{today.month, {}};
+    const periods::PeriodKey quarterKey = periods::quarter_bounds(today.year, today.quarter);
+    const periods::PeriodKey yearKey{today.year, {}};
+    constexpr qint64 kFirstScreen = 256; // what the grid fetches before it paints
+    const auto openQuery = [](Session& s) {
+        openLedger(s);
+        s.open(s.factoryOf<Tfmszquery>());
+    };
+    const auto pageFloor = [kFirstScreen](Period period, periods::PeriodKey key) {
+        return [=](FloorRun& f) {
+            const periods::SumStatements sums = periods::period_sums(period, key);
+            f.run(sums.income);
+            f.run(sums.expenditure);
+            f.run(periods::period_sql(period, StatementKind::AllEntries, key), kFirstScreen);
+        };
+    };
+
+    out << Action{QStringLiteral("query: open (overall totals)"),
+                  100,
+                  openLedger,
+                  [](Session& s) { s.open(s.factoryOf<Tfmszquery>()); },
+                  closeWindows,
+                  [](FloorRun& f) {
+                      f.open();
+                      f.run(QStringLiteral("select * from mysalary"), 1);
+                      const periods::SumStatements sums = periods::overall_sums();
+                      f.run(sums.income);
+                      f.run(sums.expenditure);
+                  },
+                  {}};
+    const struct {
+        const char* name;
+        int page;
+        Period period;
+        periods::PeriodKey key;
+    } pages[] = {{"query: page 今日收支", 0, Period::Day, dayKey},
+                 {"query: page 月度收支", 1, Period::Month, monthKey},
+                 {"query: page 季度收支", 2, Period::Quarter, quarterKey},
+                 {"query: page 年度收支", 3, Period::Year, yearKey}};
+    for (const auto& page : pages) {
+        const int index = page.page;
+        // Entering page 0 needs another page in front first.
+        out << Action{QString::fromUtf8(page.name),
+                      100,
+                      [openQuery, index](Session& s) {
+                          openQuery(s); // it opens on page 0
+                          if (index == 0)
+                              s.showPage(QStringLiteral("RzPage"), 1);
+                      },
+                      [index](Session& s) { s.showPage(QStringLiteral("RzPage"), index); },
+                      closeWindows,
+                      pageFloor(page.period, page.key),
+                      {}};
+    }
+    out << Action{QStringLiteral("query: month 归类分析 (cal_month)"),
+                  100,
+                  [openQuery](Session& s) {
+                      openQuery(s);
+                      s.showPage(QStringLiteral("RzPage"), 1);
+                  },
+                  [](Session& s) { s.click(QStringLiteral("cal_month")); },
+                  closeWindows,
+                  [monthKey](FloorRun& f) {
+                      f.run(periods::period_sql(Period::Month, StatementKind::Analysis, monthKey));
+                  },
+                  {}};
+    out << Action{QStringLiteral("query: year income list (sr_year)"),
+                  100,
+                  [openQuery](Session& s) {
+                      openQuery(s);
+                      s.showPage(QStringLiteral("RzPage"), 3);
+                  },
+                  [](Session& s) { s.click(QStringLiteral("sr_year")); },
+                  closeWindows,
+                  [yearKey, kFirstScreen](FloorRun& f) {
+                      f.run(
+                          periods::period_sql(Period::Year, StatementKind::IncomeEntries, yearKey),
+                          kFirstScreen);
+                  },
+                  {}};
+
+    // More windows join here as they reach the program, one entry per page or button: the
+    // savings window (act: s.open(s.windows().savings)) and the pages of the charts window.
     return out;
 }
 

@@ -33,7 +33,7 @@ public:
     RawDb& db() { return *m_connections.back(); }
     // Runs a statement in the windows' dialect (translated as the program translates it) on
     // the latest connection, reading every row.
-    qint64 run(const QString& statement);
+    qint64 run(const QString& statement, qint64 maxRows = -1);
 
     const BooksFacts& facts() const { return m_facts; }
 

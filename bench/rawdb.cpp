@@ -32,15 +32,15 @@ RawDb::~RawDb() {
     sqlite3_close(m_db);
 }
 
-qint64 RawDb::run(const QString& sql) {
+qint64 RawDb::run(const QString& sql, qint64 maxRows) {
     const QByteArray text = sql.toUtf8();
     sqlite3_stmt* stmt = nullptr;
     if (sqlite3_prepare_v2(m_db, text.constData(), int(text.size()), &stmt, nullptr) != SQLITE_OK)
         fail(m_db, sql);
     qint64 rows = 0;
     qint64 sink = 0;
-    int rc;
-    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+    int rc = SQLITE_DONE;
+    while ((maxRows < 0 || rows < maxRows) && (rc = sqlite3_step(stmt)) == SQLITE_ROW) {
         ++rows;
         const int columns = sqlite3_column_count(stmt);
         for (int c = 0; c < columns; ++c) {
@@ -61,7 +61,7 @@ qint64 RawDb::run(const QString& sql) {
         }
     }
     sqlite3_finalize(stmt);
-    if (rc != SQLITE_DONE)
+    if (rc != SQLITE_DONE && rc != SQLITE_ROW)
         fail(m_db, sql);
     g_sink = g_sink + sink;
     return rows;
@@ -88,7 +88,7 @@ QStringList RawDb::texts(const QString& sql) {
     if (sqlite3_prepare_v2(m_db, text.constData(), int(text.size()), &stmt, nullptr) != SQLITE_OK)
         fail(m_db, sql);
     QStringList out;
-    int rc;
+    int rc = SQLITE_DONE;
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW)
         out << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
     sqlite3_finalize(stmt);

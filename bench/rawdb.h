@@ -19,9 +19,10 @@ public:
     RawDb(const RawDb&) = delete;
     RawDb& operator=(const RawDb&) = delete;
 
-    // Runs one statement to its end, reading every column of every row as a caller would.
-    // Returns the number of rows.
-    qint64 run(const QString& sql);
+    // Runs one statement, reading every column of every row as a caller would, to its end or
+    // to its first `maxRows` rows (what a grid fetches for its first screen). Returns the
+    // number of rows read.
+    qint64 run(const QString& sql, qint64 maxRows = -1);
     // The first column of the first row as a whole number (0 when there is no row).
     qint64 integer(const QString& sql);
     // The first column of every row, as text.
