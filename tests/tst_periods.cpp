@@ -4,6 +4,7 @@
 #include "data/querydataset.h"
 #include "platform/apperror.h"
 #include "reports/logic/periods.h"
+#include "support/ledgerentries.h"
 #include "support/testprogram.h"
 
 #include <QSqlRecord>
@@ -16,22 +17,10 @@ Q_DECLARE_METATYPE(periods::StatementKind)
 
 namespace {
 
-struct Entry {
-    const char* date;
-    const char* sz;
-    double money;
-    const char* szdl = "工资";
-    const char* szxl = "基本";
-};
+using Entry = LedgerEntry;
 
 void insert(TestProgram& tp, const QList<Entry>& entries) {
-    for (const Entry& e : entries)
-        tp.exec(QStringLiteral("insert into mysalary (adddate, sz, szdl, szxl, money) "
-                               "values ('%1', '%2', '%3', %4, %5)")
-                    .arg(QLatin1String(e.date), QString::fromUtf8(e.sz), QString::fromUtf8(e.szdl),
-                         e.szxl ? QStringLiteral("'%1'").arg(QString::fromUtf8(e.szxl))
-                                : QStringLiteral("null"))
-                    .arg(e.money, 0, 'g', 17));
+    insertEntries(tp, entries);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // period boxes, press the buttons, read the grids and the totals line.
 #include "platform/apperror.h"
 #include "reports/szquery.h"
+#include "support/ledgerentries.h"
 #include "support/testprogram.h"
 
 #include <QComboBox>
@@ -18,21 +19,10 @@
 
 namespace {
 
-struct Entry {
-    const char* date;
-    const char* sz;
-    double money;
-    const char* szdl = "工资";
-    const char* szxl = "基本";
-};
+using Entry = LedgerEntry;
 
 void insert(TestProgram& tp, const QList<Entry>& entries) {
-    for (const Entry& e : entries)
-        tp.exec(QStringLiteral("insert into mysalary (adddate, sz, szdl, szxl, money, zffs, memo) "
-                               "values ('%1', '%2', '%3', '%4', %5, '现金', '')")
-                    .arg(QLatin1String(e.date), QString::fromUtf8(e.sz), QString::fromUtf8(e.szdl),
-                         QString::fromUtf8(e.szxl))
-                    .arg(e.money, 0, 'g', 17));
+    insertEntries(tp, entries, "现金", "");
 }
 
 // A ledger over two years with entries on the edges of months and quarters.
