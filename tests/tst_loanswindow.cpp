@@ -1,6 +1,6 @@
 // The editing-window operations and the grid's keyboard, on the loans window.
 #include "data/tabledataset.h"
-#include "registers/jiedai.h"
+#include "registers/loanswindow.h"
 #include "support/testprogram.h"
 #include "support/typing.h"
 #include "ui/celleditor.h"
@@ -24,7 +24,7 @@ struct LoansFixture {
     explicit LoansFixture(const QStringList& rows = {}) {
         for (const QString& r : rows)
             program.exec(kInsert + r);
-        window = std::make_unique<Tfmjdgl>(program.context());
+        window = std::make_unique<LoansWindow>(program.context());
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
         QCoreApplication::processEvents();
@@ -52,7 +52,7 @@ struct LoansFixture {
         typeText(e, text);
     }
     TestProgram program;
-    std::unique_ptr<Tfmjdgl> window;
+    std::unique_ptr<LoansWindow> window;
 };
 
 const QString kLent = QStringLiteral("('2026-01-05', '借给别人', 1500, '张伟', 0, '')");
@@ -60,7 +60,7 @@ const QString kBorrowed = QStringLiteral("('2026-02-05', '问别人借', 2000, '
 
 } // namespace
 
-class TestJiedai : public QObject {
+class TestLoansWindow : public QObject {
     Q_OBJECT
 private slots:
     void totals_data();
@@ -91,7 +91,7 @@ private slots:
     void titlesAndPickList();
 };
 
-void TestJiedai::totals_data() {
+void TestLoansWindow::totals_data() {
     QTest::addColumn<QStringList>("rows");
     QTest::addColumn<QStringList>("panels");
     QTest::newRow("empty") << QStringList{} << QStringList{"借出：0元", "欠款：0元", "余额：0元"};
@@ -112,7 +112,7 @@ void TestJiedai::totals_data() {
         << QStringList{"借出：0.3元", "欠款：1000.25元", "余额：-999.95元"};
 }
 
-void TestJiedai::totals() {
+void TestLoansWindow::totals() {
     QFETCH(QStringList, rows);
     QFETCH(QStringList, panels);
     LoansFixture f(rows);
@@ -120,7 +120,7 @@ void TestJiedai::totals() {
     QVERIFY(f.program.dialogs.errors().isEmpty());
 }
 
-void TestJiedai::addTwiceGivesOneRow() {
+void TestLoansWindow::addTwiceGivesOneRow() {
     LoansFixture f({kLent});
     f.click("addszgl");
     f.click("addszgl");
@@ -131,7 +131,7 @@ void TestJiedai::addTwiceGivesOneRow() {
     QCOMPARE(f.dataset()->rowCount(), 1);
 }
 
-void TestJiedai::addTypeCancelLeavesDatabase() {
+void TestLoansWindow::addTypeCancelLeavesDatabase() {
     LoansFixture f({kLent});
     f.click("addszgl");
     f.type(1, "listman", QStringLiteral("王芳"));
@@ -143,7 +143,7 @@ void TestJiedai::addTypeCancelLeavesDatabase() {
              QStringLiteral("张伟"));
 }
 
-void TestJiedai::deleteThenCancelRestores() {
+void TestLoansWindow::deleteThenCancelRestores() {
     LoansFixture f({kLent, kBorrowed});
     f.program.dialogs.answerNext(Dialogs::Answer::Yes);
     f.click("szdel");
@@ -161,7 +161,7 @@ void TestJiedai::deleteThenCancelRestores() {
     QCOMPARE(f.stored(), 2);
 }
 
-void TestJiedai::deleteThenSaveRemovesAndOnlyThenTotalsChange() {
+void TestLoansWindow::deleteThenSaveRemovesAndOnlyThenTotalsChange() {
     LoansFixture f({kLent, kBorrowed});
     f.program.dialogs.answerNext(Dialogs::Answer::Yes);
     f.click("szdel");
@@ -171,7 +171,7 @@ void TestJiedai::deleteThenSaveRemovesAndOnlyThenTotalsChange() {
     QCOMPARE(f.panels(), (QStringList{"借出：0元", "欠款：2000元", "余额：-2000元"}));
 }
 
-void TestJiedai::deleteOnNewRowTouchesNoOther() {
+void TestLoansWindow::deleteOnNewRowTouchesNoOther() {
     LoansFixture f({kLent, kBorrowed});
     f.click("addszgl");
     f.type(2, "listman", QStringLiteral("新人"));
@@ -184,7 +184,7 @@ void TestJiedai::deleteOnNewRowTouchesNoOther() {
     QCOMPARE(f.stored(), 2);
 }
 
-void TestJiedai::deleteAnsweredNo() {
+void TestLoansWindow::deleteAnsweredNo() {
     LoansFixture f({kLent});
     f.program.dialogs.answerNext(Dialogs::Answer::No);
     f.click("szdel");
@@ -192,7 +192,7 @@ void TestJiedai::deleteAnsweredNo() {
     QVERIFY(!f.dataset()->hasPendingChanges());
 }
 
-void TestJiedai::deleteOnEmptyDataset() {
+void TestLoansWindow::deleteOnEmptyDataset() {
     LoansFixture f;
     f.program.dialogs.answerNext(Dialogs::Answer::Yes);
     f.click("szdel");
@@ -201,7 +201,7 @@ void TestJiedai::deleteOnEmptyDataset() {
     QCOMPARE(f.dataset()->rowCount(), 0);
 }
 
-void TestJiedai::editAndSaveWithoutLeavingRow() {
+void TestLoansWindow::editAndSaveWithoutLeavingRow() {
     LoansFixture f({kLent});
     f.type(0, "money", QStringLiteral("1800"));
     f.click("szsave");
@@ -209,7 +209,7 @@ void TestJiedai::editAndSaveWithoutLeavingRow() {
     QCOMPARE(f.panels().at(0), QStringLiteral("借出：1800元"));
 }
 
-void TestJiedai::closeWithPendingEditsStoresNothing() {
+void TestLoansWindow::closeWithPendingEditsStoresNothing() {
     LoansFixture f({kLent});
     f.type(0, "listman", QStringLiteral("改名"));
     QVERIFY(f.grid()->commitEditor());
@@ -222,7 +222,7 @@ void TestJiedai::closeWithPendingEditsStoresNothing() {
     QCOMPARE(f.stored(), 1);
 }
 
-void TestJiedai::flagSetAndSavedLeavesTotals() {
+void TestLoansWindow::flagSetAndSavedLeavesTotals() {
     LoansFixture f({kLent, kBorrowed});
     const int flag = f.dataset()->fieldIndex("flag");
     QModelIndex cell = f.grid()->model()->index(0, flag);
@@ -236,7 +236,7 @@ void TestJiedai::flagSetAndSavedLeavesTotals() {
     QCOMPARE(f.panels().at(0), QStringLiteral("借出：1500元"));
 }
 
-void TestJiedai::unsavedRowsNotCounted() {
+void TestLoansWindow::unsavedRowsNotCounted() {
     LoansFixture f;
     f.click("addszgl");
     f.type(0, "action", QStringLiteral("借给别人"));
@@ -250,7 +250,7 @@ void TestJiedai::unsavedRowsNotCounted() {
     QCOMPARE(f.program.scalar("select count(*) from borrow where flag = 0").toInt(), 1);
 }
 
-void TestJiedai::refusedSaveKeepsEverything() {
+void TestLoansWindow::refusedSaveKeepsEverything() {
     LoansFixture f({kLent, kBorrowed});
     f.program.exec("create trigger refuse before insert on borrow when new.memo = 'bad' "
                    "begin select raise(abort, 'refused by the books'); end");
@@ -277,7 +277,7 @@ void TestJiedai::refusedSaveKeepsEverything() {
              QStringLiteral("good"));
 }
 
-void TestJiedai::badAmountKeepsRowUnderEdit() {
+void TestLoansWindow::badAmountKeepsRowUnderEdit() {
     LoansFixture f({kLent});
     f.type(0, "money", QStringLiteral("12x"));
     QLineEdit* editor = f.grid()->currentEditor()->lineEdit();
@@ -290,7 +290,7 @@ void TestJiedai::badAmountKeepsRowUnderEdit() {
     QCOMPARE(f.program.scalar("select money from borrow").toDouble(), 1500.0);
 }
 
-void TestJiedai::badDateShowsConversionError() {
+void TestLoansWindow::badDateShowsConversionError() {
     LoansFixture f({kLent});
     f.type(0, "hopedate", QStringLiteral("2026-02-30"));
     QVERIFY(!f.grid()->commitEditor());
@@ -298,7 +298,7 @@ void TestJiedai::badDateShowsConversionError() {
     QCOMPARE(f.grid()->currentEditor()->text(), QStringLiteral("2026-02-30"));
 }
 
-void TestJiedai::keyDownPastLastRowAppendsOnce() {
+void TestLoansWindow::keyDownPastLastRowAppendsOnce() {
     LoansFixture f({kLent});
     QLineEdit* e = f.cell(0, "listman");
     QTest::keyClick(e, Qt::Key_Down);
@@ -308,7 +308,7 @@ void TestJiedai::keyDownPastLastRowAppendsOnce() {
     QCOMPARE(f.dataset()->rowCount(), 2);
 }
 
-void TestJiedai::tabWrapsToNextRow() {
+void TestLoansWindow::tabWrapsToNextRow() {
     LoansFixture f({kLent, kBorrowed});
     QLineEdit* e = f.cell(0, "memo");
     QTest::keyClick(e, Qt::Key_Tab);
@@ -319,7 +319,7 @@ void TestJiedai::tabWrapsToNextRow() {
     QCOMPARE(f.grid()->currentIndex().column(), f.dataset()->fieldIndex("action"));
 }
 
-void TestJiedai::shiftTabWrapsBack() {
+void TestLoansWindow::shiftTabWrapsBack() {
     LoansFixture f({kLent, kBorrowed});
     QLineEdit* e = f.cell(1, "borrowdate");
     QTest::keyClick(e, Qt::Key_Backtab, Qt::ShiftModifier);
@@ -327,7 +327,7 @@ void TestJiedai::shiftTabWrapsBack() {
     QCOMPARE(f.grid()->currentIndex().column(), f.dataset()->fieldIndex("memo"));
 }
 
-void TestJiedai::insertKeyInsertsAtCursor() {
+void TestLoansWindow::insertKeyInsertsAtCursor() {
     LoansFixture f({kLent, kBorrowed});
     QLineEdit* e = f.cell(1, "listman");
     QTest::keyClick(e, Qt::Key_Insert);
@@ -341,7 +341,7 @@ void TestJiedai::insertKeyInsertsAtCursor() {
     QCOMPARE(f.stored(), 3);
 }
 
-void TestJiedai::ctrlDeleteAsksGridQuestion_data() {
+void TestLoansWindow::ctrlDeleteAsksGridQuestion_data() {
     QTest::addColumn<bool>("several");
     QTest::addColumn<int>("answer");
     QTest::addColumn<int>("rowsLeft");
@@ -350,7 +350,7 @@ void TestJiedai::ctrlDeleteAsksGridQuestion_data() {
     QTest::newRow("two rows, OK") << true << int(Dialogs::Answer::Ok) << 1;
 }
 
-void TestJiedai::ctrlDeleteAsksGridQuestion() {
+void TestLoansWindow::ctrlDeleteAsksGridQuestion() {
     QFETCH(bool, several);
     QFETCH(int, answer);
     QFETCH(int, rowsLeft);
@@ -371,7 +371,7 @@ void TestJiedai::ctrlDeleteAsksGridQuestion() {
     QCOMPARE(f.stored(), 3); // only 保存 writes
 }
 
-void TestJiedai::escapeAbandonsCellThenRow() {
+void TestLoansWindow::escapeAbandonsCellThenRow() {
     LoansFixture f({kLent});
     f.type(0, "listman", QStringLiteral("甲"));
     QVERIFY(f.grid()->commitEditor());
@@ -392,7 +392,7 @@ void TestJiedai::escapeAbandonsCellThenRow() {
     QCOMPARE(f.dataset()->rowCount(), 1);
 }
 
-void TestJiedai::newUntouchedRowVanishesWhenFocusLeaves() {
+void TestLoansWindow::newUntouchedRowVanishesWhenFocusLeaves() {
     LoansFixture f({kLent});
     f.cell(0, "listman");
     f.click("addszgl");
@@ -408,7 +408,7 @@ void TestJiedai::newUntouchedRowVanishesWhenFocusLeaves() {
     QCOMPARE(f.dataset()->rowCount(), 1);
 }
 
-void TestJiedai::columnsFillTheGrid() {
+void TestLoansWindow::columnsFillTheGrid() {
     LoansFixture f({kLent});
     auto total = [&] {
         int sum = 0;
@@ -427,7 +427,7 @@ void TestJiedai::columnsFillTheGrid() {
     QVERIFY(qAbs(f.grid()->columnWidth(money) - 200) <= 1);
 }
 
-void TestJiedai::titlesAndPickList() {
+void TestLoansWindow::titlesAndPickList() {
     LoansFixture f({kLent});
     QCOMPARE(f.window->windowTitle(), QStringLiteral("借贷管理"));
     const QStringList titles{"借贷日期",   "借贷行为",     "金额", "人员",
@@ -452,5 +452,5 @@ void TestJiedai::titlesAndPickList() {
     QCOMPARE(f.program.scalar("select action from borrow").toString(), QStringLiteral("还款"));
 }
 
-QTEST_MAIN(TestJiedai)
-#include "tst_jiedai.moc"
+QTEST_MAIN(TestLoansWindow)
+#include "tst_loanswindow.moc"
