@@ -1,4 +1,4 @@
-// The editing-window operations and the grid's keyboard, on the loans window.
+// The loans window: its columns, its totals and its own uses of the editing operations.
 #include "data/tabledataset.h"
 #include "registers/loanswindow.h"
 #include "support/testprogram.h"
@@ -79,15 +79,6 @@ private slots:
     void refusedSaveKeepsEverything();
     void badAmountKeepsRowUnderEdit();
     void badDateShowsConversionError();
-    void keyDownPastLastRowAppendsOnce();
-    void tabWrapsToNextRow();
-    void shiftTabWrapsBack();
-    void insertKeyInsertsAtCursor();
-    void ctrlDeleteAsksGridQuestion_data();
-    void ctrlDeleteAsksGridQuestion();
-    void escapeAbandonsCellThenRow();
-    void newUntouchedRowVanishesWhenFocusLeaves();
-    void columnsFillTheGrid();
     void titlesAndPickList();
 };
 
@@ -296,135 +287,6 @@ void TestLoansWindow::badDateShowsConversionError() {
     QVERIFY(!f.grid()->commitEditor());
     QCOMPARE(f.program.dialogs.errors(), QStringList{"'2026-02-30' is not a valid date."});
     QCOMPARE(f.grid()->currentEditor()->text(), QStringLiteral("2026-02-30"));
-}
-
-void TestLoansWindow::keyDownPastLastRowAppendsOnce() {
-    LoansFixture f({kLent});
-    QLineEdit* e = f.cell(0, "listman");
-    QTest::keyClick(e, Qt::Key_Down);
-    QCOMPARE(f.dataset()->rowCount(), 2);
-    QVERIFY(f.dataset()->isInserting());
-    QTest::keyClick(f.grid()->currentEditor()->lineEdit(), Qt::Key_Down);
-    QCOMPARE(f.dataset()->rowCount(), 2);
-}
-
-void TestLoansWindow::tabWrapsToNextRow() {
-    LoansFixture f({kLent, kBorrowed});
-    QLineEdit* e = f.cell(0, "memo");
-    QTest::keyClick(e, Qt::Key_Tab);
-    QCOMPARE(f.grid()->currentIndex().row(), 1);
-    QCOMPARE(f.grid()->currentIndex().column(), f.dataset()->fieldIndex("borrowdate"));
-    // Enter moves like Tab.
-    QTest::keyClick(f.grid()->currentEditor()->lineEdit(), Qt::Key_Return);
-    QCOMPARE(f.grid()->currentIndex().column(), f.dataset()->fieldIndex("action"));
-}
-
-void TestLoansWindow::shiftTabWrapsBack() {
-    LoansFixture f({kLent, kBorrowed});
-    QLineEdit* e = f.cell(1, "borrowdate");
-    QTest::keyClick(e, Qt::Key_Backtab, Qt::ShiftModifier);
-    QCOMPARE(f.grid()->currentIndex().row(), 0);
-    QCOMPARE(f.grid()->currentIndex().column(), f.dataset()->fieldIndex("memo"));
-}
-
-void TestLoansWindow::insertKeyInsertsAtCursor() {
-    LoansFixture f({kLent, kBorrowed});
-    QLineEdit* e = f.cell(1, "listman");
-    QTest::keyClick(e, Qt::Key_Insert);
-    QCOMPARE(f.dataset()->rowCount(), 3);
-    QCOMPARE(f.dataset()->currentRow(), 1);
-    QCOMPARE(f.dataset()->rowState(1), TableDataset::RowState::New);
-    QCOMPARE(f.dataset()->value(2, f.dataset()->fieldIndex("listman")).toString(),
-             QStringLiteral("李娜"));
-    typeText(f.grid()->currentEditor()->lineEdit(), QStringLiteral("中间"));
-    f.click("szsave");
-    QCOMPARE(f.stored(), 3);
-}
-
-void TestLoansWindow::ctrlDeleteAsksGridQuestion_data() {
-    QTest::addColumn<bool>("several");
-    QTest::addColumn<int>("answer");
-    QTest::addColumn<int>("rowsLeft");
-    QTest::newRow("one row, OK") << false << int(Dialogs::Answer::Ok) << 2;
-    QTest::newRow("one row, Cancel") << false << int(Dialogs::Answer::Cancel) << 3;
-    QTest::newRow("two rows, OK") << true << int(Dialogs::Answer::Ok) << 1;
-}
-
-void TestLoansWindow::ctrlDeleteAsksGridQuestion() {
-    QFETCH(bool, several);
-    QFETCH(int, answer);
-    QFETCH(int, rowsLeft);
-    LoansFixture f({kLent, kBorrowed, "('2026-03-01', '借给别人', 1, '赵六', 0, '')"});
-    QLineEdit* e = f.cell(0, "listman");
-    if (several) {
-        auto* sm = f.grid()->selectionModel();
-        sm->select(f.grid()->model()->index(0, 0), QItemSelectionModel::Select);
-        sm->select(f.grid()->model()->index(1, 0), QItemSelectionModel::Select);
-    }
-    f.program.dialogs.answerNext(Dialogs::Answer(answer));
-    QTest::keyClick(e, Qt::Key_Delete, Qt::ControlModifier);
-    QCOMPARE(f.program.dialogs.shown.last().text,
-             several ? QStringLiteral("Delete all selected records?")
-                     : QStringLiteral("Delete record?"));
-    QCOMPARE(f.program.dialogs.shown.last().buttons, Dialogs::Buttons::OkCancel);
-    QCOMPARE(f.dataset()->rowCount(), rowsLeft);
-    QCOMPARE(f.stored(), 3); // only 保存 writes
-}
-
-void TestLoansWindow::escapeAbandonsCellThenRow() {
-    LoansFixture f({kLent});
-    f.type(0, "listman", QStringLiteral("甲"));
-    QVERIFY(f.grid()->commitEditor());
-    f.type(0, "memo", QStringLiteral("乙"));
-    QLineEdit* e = f.grid()->currentEditor()->lineEdit();
-    QTest::keyClick(e, Qt::Key_Escape);
-    QCOMPARE(f.grid()->currentEditor()->text(), QString());
-    QCOMPARE(f.dataset()->value(0, f.dataset()->fieldIndex("listman")).toString(),
-             QStringLiteral("甲"));
-    QTest::keyClick(f.grid()->currentEditor()->lineEdit(), Qt::Key_Escape);
-    QCOMPARE(f.dataset()->value(0, f.dataset()->fieldIndex("listman")).toString(),
-             QStringLiteral("张伟"));
-    QVERIFY(!f.dataset()->hasPendingChanges());
-    // On a new row Esc makes it vanish.
-    f.click("addszgl");
-    QCOMPARE(f.dataset()->rowCount(), 2);
-    QTest::keyClick(f.grid()->currentEditor()->lineEdit(), Qt::Key_Escape);
-    QCOMPARE(f.dataset()->rowCount(), 1);
-}
-
-void TestLoansWindow::newUntouchedRowVanishesWhenFocusLeaves() {
-    LoansFixture f({kLent});
-    f.cell(0, "listman");
-    f.click("addszgl");
-    QCOMPARE(f.dataset()->rowCount(), 2);
-    QVERIFY(f.grid()->currentEditor());
-    QLineEdit outside(f.window.get());
-    outside.show();
-    f.window->activateWindow();
-    f.grid()->currentEditor()->lineEdit()->setFocus();
-    QCoreApplication::processEvents();
-    outside.setFocus();
-    QCoreApplication::processEvents();
-    QCOMPARE(f.dataset()->rowCount(), 1);
-}
-
-void TestLoansWindow::columnsFillTheGrid() {
-    LoansFixture f({kLent});
-    auto total = [&] {
-        int sum = 0;
-        for (int c = 0; c < f.dataset()->fieldCount(); ++c)
-            if (!f.grid()->isColumnHidden(c))
-                sum += f.grid()->columnWidth(c);
-        return sum;
-    };
-    QCOMPARE(total(), f.grid()->viewport()->width());
-    const int money = f.dataset()->fieldIndex("money");
-    const int person = f.dataset()->fieldIndex("listman");
-    QVERIFY(f.grid()->columnWidth(person) < f.grid()->columnWidth(money) * 2);
-    // A dragged column keeps its width; the others shrink to fill the rest.
-    f.grid()->horizontalHeader()->resizeSection(money, 200);
-    QTRY_COMPARE(total(), f.grid()->viewport()->width());
-    QVERIFY(qAbs(f.grid()->columnWidth(money) - 200) <= 1);
 }
 
 void TestLoansWindow::titlesAndPickList() {
