@@ -40,22 +40,22 @@ constexpr Qt::Alignment kLeft = Qt::AlignLeft | Qt::AlignVCenter;
 constexpr Qt::Alignment kRight = Qt::AlignRight | Qt::AlignVCenter;
 
 QList<QueryGridModel::Column> entriesColumns() {
-    return {{QStringLiteral("adddate"), QStringLiteral("日期"), Display::Date, kCentred},
-            {QStringLiteral("sz"), QStringLiteral("收支"), Display::Text, kCentred},
-            {QStringLiteral("szdl"), QStringLiteral("大类"), Display::Text, kLeft},
-            {QStringLiteral("szxl"), QStringLiteral("细类"), Display::Text, kLeft},
-            {QStringLiteral("money"), QStringLiteral("金额"), Display::Amount, kRight},
-            {QStringLiteral("zffs"), QStringLiteral("支付方式"), Display::Text, kLeft},
-            {QStringLiteral("memo"), QStringLiteral("备注"), Display::Text, kLeft}};
+    return {{QStringLiteral("日期"), QStringLiteral("adddate"), Display::Date, kCentred},
+            {QStringLiteral("收支"), QStringLiteral("sz"), Display::Text, kCentred},
+            {QStringLiteral("大类"), QStringLiteral("szdl"), Display::Text, kLeft},
+            {QStringLiteral("细类"), QStringLiteral("szxl"), Display::Text, kLeft},
+            {QStringLiteral("金额"), QStringLiteral("money"), Display::Amount, kRight},
+            {QStringLiteral("支付方式"), QStringLiteral("zffs"), Display::Text, kLeft},
+            {QStringLiteral("备注"), QStringLiteral("memo"), Display::Text, kLeft}};
 }
 
 QList<QueryGridModel::Column> analysisColumns() {
-    return {{QStringLiteral("sz"), QStringLiteral("收支"), Display::Text, kLeft},
-            {QStringLiteral("szdl"), QStringLiteral("收支大类"), Display::Text, kLeft},
-            {QStringLiteral("szxl"), QStringLiteral("收支细类"), Display::Text, kLeft},
-            {QStringLiteral("CountSZ"), QStringLiteral("笔数"), Display::Text, kRight},
-            {QStringLiteral("SumSZ"), QStringLiteral("小计"), Display::Amount, kRight},
-            {QStringLiteral("AvgSZ"), QStringLiteral("每笔平均数"), Display::Amount, kRight}};
+    return {{QStringLiteral("收支"), QStringLiteral("sz"), Display::Text, kLeft},
+            {QStringLiteral("收支大类"), QStringLiteral("szdl"), Display::Text, kLeft},
+            {QStringLiteral("收支细类"), QStringLiteral("szxl"), Display::Text, kLeft},
+            {QStringLiteral("笔数"), QStringLiteral("CountSZ"), Display::Text, kRight},
+            {QStringLiteral("小计"), QStringLiteral("SumSZ"), Display::Amount, kRight},
+            {QStringLiteral("每笔平均数"), QStringLiteral("AvgSZ"), Display::Amount, kRight}};
 }
 
 } // namespace
@@ -203,7 +203,7 @@ void QueryWindow::connectActions() {
 // Opening, page change, month text
 
 void QueryWindow::openingSteps() {
-    show_totals(overall_totals_line(compute_totals(m_statusbarQuery, overall_sums())));
+    showTotals(overall_totals_line(compute_totals(m_statusbarQuery, overall_sums())));
     padMonthText();
     m_statusbarQuery.close();
 }
@@ -246,7 +246,7 @@ void QueryWindow::enterPage(Page page, Period period, const PeriodKey& key) {
     const Totals totals = computeTotals(period, key);
     showEntriesView(page);
     loadEntries(period, StatementKind::AllEntries, key);
-    show_totals(totals_line(prefix_word(period), totals));
+    showTotals(totals_line(prefix_word(period), totals));
 }
 
 // ---------------------------------------------------------------------------------------
@@ -260,7 +260,7 @@ void QueryWindow::monthAnalysis() {
     showAnalysisView(MonthPage);
     const PeriodKey key = chosenMonth();
     loadAnalysis(Period::Month, key);
-    show_totals(totals_line({}, computeTotals(Period::Month, key)));
+    showTotals(totals_line({}, computeTotals(Period::Month, key)));
 }
 
 void QueryWindow::yearEntries(StatementKind kind, KeyOf key) {
@@ -270,7 +270,7 @@ void QueryWindow::yearEntries(StatementKind kind, KeyOf key) {
 void QueryWindow::yearAnalysis() {
     showAnalysisView(YearPage);
     const PeriodKey key = chosenYear();
-    show_totals(totals_line({}, computeTotals(Period::Year, key)));
+    showTotals(totals_line({}, computeTotals(Period::Year, key)));
     loadAnalysis(Period::Year, key);
 }
 
@@ -290,13 +290,13 @@ void QueryWindow::dayAction(StatementKind kind) {
 void QueryWindow::periodEntriesAction(Page page, Period period, StatementKind kind, KeyOf keyOf) {
     showEntriesView(page);
     const PeriodKey key = (this->*keyOf)();
-    show_totals(totals_line({}, computeTotals(period, key)));
+    showTotals(totals_line({}, computeTotals(period, key)));
     loadEntries(period, kind, key);
 }
 
 void QueryWindow::seasonAction(StatementKind kind) {
     const PeriodKey key = chosenQuarter();
-    show_totals(totals_line({}, computeTotals(Period::Quarter, key)));
+    showTotals(totals_line({}, computeTotals(Period::Quarter, key)));
     if (kind == StatementKind::Analysis) {
         showAnalysisView(SeasonPage);
         loadAnalysis(Period::Quarter, key);
@@ -332,7 +332,7 @@ Totals QueryWindow::computeTotals(Period period, const PeriodKey& key) {
     return compute_totals(m_szadoquery, period_sums(period, key));
 }
 
-void QueryWindow::show_totals(const TotalsLine& line) {
+void QueryWindow::showTotals(const TotalsLine& line) {
     m_totals->setTexts(line.at(0), line.at(1), line.at(2));
 }
 

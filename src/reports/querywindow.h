@@ -60,7 +60,7 @@ private:
                      const periods::PeriodKey& key);
     void loadAnalysis(periods::Period period, const periods::PeriodKey& key);
     periods::Totals computeTotals(periods::Period period, const periods::PeriodKey& key);
-    void show_totals(const periods::TotalsLine& line);
+    void showTotals(const periods::TotalsLine& line);
     void enterPage(Page page, periods::Period period, const periods::PeriodKey& key);
     // Day page: switch the view, then load the day's list or analysis; totals untouched.
     void dayAction(periods::StatementKind kind);
