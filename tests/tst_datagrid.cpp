@@ -112,7 +112,6 @@ private slots:
     void commitHookFillsRowBeforeStoring();
     void commitHookRefusalChangesNothing_data();
     void commitHookRefusalChangesNothing();
-    void closingWithEditorFocusedIsSafe();
 };
 
 void TestDataGrid::keyDownPastLastRowAppendsOnce() {
@@ -295,26 +294,6 @@ void TestDataGrid::commitHookRefusalChangesNothing() {
     // The editor keeps the text as typed, so the user can mend it.
     QVERIFY(f.grid()->currentEditor());
     QCOMPARE(f.grid()->currentEditor()->text(), typed);
-}
-
-void TestDataGrid::closingWithEditorFocusedIsSafe() {
-    TestProgram program;
-    program.exec(kInsert + kLent);
-    auto window = std::make_unique<LoansWindow>(program.context());
-    EditingWindowDriver f(*window);
-    f.show();
-    QLineEdit* e = f.cell(0, QStringLiteral("listman"));
-    QVERIFY(e);
-    window->activateWindow();
-    e->setFocus();
-    QCoreApplication::processEvents();
-    QLineEdit outside;
-    outside.show();
-    // Destroying the window moves the focus while its grid is being torn down.
-    window.reset();
-    outside.setFocus();
-    QCoreApplication::processEvents();
-    QVERIFY(program.dialogs.errors().isEmpty());
 }
 
 QTEST_MAIN(TestDataGrid)
