@@ -6,7 +6,7 @@
 #include "data/tabledataset.h"
 #include "platform/apperror.h"
 #include "reports/logic/periods.h"
-#include "reports/szquery.h"
+#include "reports/querywindow.h"
 #include "session.h"
 #include "ui/datagrid.h"
 #include "ui/tablewindow.h"
@@ -318,7 +318,7 @@ QList<Action> allActions(const BooksFacts& facts) {
     constexpr qint64 kFirstScreen = 256; // what the grid fetches before it paints
     const auto openQuery = [](Session& s) {
         openLedger(s);
-        s.open(s.factoryOf<Tfmszquery>());
+        s.open(s.factoryOf<QueryWindow>());
     };
     const auto pageFloor = [kFirstScreen](Period period, periods::PeriodKey key) {
         return [=](FloorRun& f) {
@@ -332,7 +332,7 @@ QList<Action> allActions(const BooksFacts& facts) {
     out << Action{QStringLiteral("query: open (overall totals)"),
                   100,
                   openLedger,
-                  [](Session& s) { s.open(s.factoryOf<Tfmszquery>()); },
+                  [](Session& s) { s.open(s.factoryOf<QueryWindow>()); },
                   closeWindows,
                   [](FloorRun& f) {
                       f.open();

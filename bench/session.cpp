@@ -60,7 +60,7 @@ QString Session::databasePath() const {
 
 void Session::start() {
     stop();
-    m_bank = std::make_unique<Tbank>(m_context, runStartup(m_context), m_windows);
+    m_bank = std::make_unique<MainWindow>(m_context, runStartup(m_context), m_windows);
     m_bank->show();
     settle(m_bank.get());
     if (!m_dialogs.errors().isEmpty())
@@ -78,7 +78,7 @@ void Session::stop() {
     flushDeletes();
 }
 
-QDialog* Session::open(const Tbank::WindowFactory& factory) {
+QDialog* Session::open(const WindowFactory& factory) {
     if (!factory)
         throw AppError(QStringLiteral("The program has no such window yet"));
     QWidget* parent = top() ? static_cast<QWidget*>(top()) : m_bank.get();

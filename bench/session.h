@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/mainform.h"
+#include "app/mainwindow.h"
 #include "platform/clock.h"
 #include "platform/context.h"
 #include "platform/scripteddialogs.h"
@@ -33,14 +33,14 @@ public:
     void ensureStarted();
     // Closes every window, the main window last.
     void stop();
-    Tbank* mainWindow() const { return m_bank.get(); }
+    MainWindow* mainWindow() const { return m_bank.get(); }
 
     // The windows the program opens (the main window's buttons).
-    const Tbank::Windows& windows() const { return m_windows; }
+    const MainWindow::Windows& windows() const { return m_windows; }
 
     // A factory of the window class W made as W(context, parent): for the windows that one
     // window opens from another with exec(), which the benchmark does not wait through.
-    template <class W> Tbank::WindowFactory factoryOf() const {
+    template <class W> WindowFactory factoryOf() const {
         return [this](QWidget* parent) -> std::unique_ptr<QDialog> {
             return std::make_unique<W>(m_context, parent);
         };
@@ -48,7 +48,7 @@ public:
 
     // Makes a window over the top window (the main window when none is open), shows it and
     // waits until it has painted. Throws AppError when the window cannot be made.
-    QDialog* open(const Tbank::WindowFactory& factory);
+    QDialog* open(const WindowFactory& factory);
     // The window in front, or null.
     QDialog* top() const { return m_open.empty() ? nullptr : m_open.back().get(); }
     template <class W> W* top() const { return qobject_cast<W*>(top()); }
@@ -72,8 +72,8 @@ private:
     FixedClock m_clock;
     ScriptedDialogs m_dialogs;
     Context m_context;
-    Tbank::Windows m_windows;
-    std::unique_ptr<Tbank> m_bank;
+    MainWindow::Windows m_windows;
+    std::unique_ptr<MainWindow> m_bank;
     std::vector<std::unique_ptr<QDialog>> m_open;
 };
 

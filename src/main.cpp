@@ -1,4 +1,4 @@
-#include "app/mainform.h"
+#include "app/mainwindow.h"
 #include "app/startup.h"
 #include "app/windowfactories.h"
 #include "data/datasourceentry.h"
@@ -27,8 +27,8 @@ int main(int argc, char* argv[]) {
         return 0;
     }
 
-    Tbank bank(context, runStartup(context), programWindows(context));
-    QObject::connect(&instance, &SingleInstance::raiseRequested, &bank, &Tbank::restoreAndRaise);
+    MainWindow bank(context, runStartup(context), programWindows(context));
+    QObject::connect(&instance, &SingleInstance::raiseRequested, &bank, &MainWindow::restoreAndRaise);
     bank.show();
     return app.exec();
 }

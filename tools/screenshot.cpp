@@ -2,15 +2,15 @@
 // looking at a window without clicking through the program:
 //   teloq_screenshot <window> <out.png>     window: main | loans | ledger | query-month |
 //                                            query-analysis
-#include "app/mainform.h"
+#include "app/mainwindow.h"
 #include "data/datasourceentry.h"
 #include "data/schema.h"
-#include "ledger/szgl.h"
+#include "ledger/ledgerwindow.h"
 #include "platform/clock.h"
 #include "platform/context.h"
 #include "platform/scripteddialogs.h"
 #include "platform/widgets/look.h"
-#include "registers/jiedai.h"
+#include "registers/loanswindow.h"
 #include "tools/sampledata.h"
 
 #include <QApplication>
@@ -47,11 +47,11 @@ int main(int argc, char* argv[]) {
     const QString which = QString::fromLocal8Bit(argv[1]);
     std::unique_ptr<QWidget> w;
     if (which == QLatin1String("main"))
-        w = std::make_unique<Tbank>(context, QString(), Tbank::Windows{});
+        w = std::make_unique<MainWindow>(context, QString(), MainWindow::Windows{});
     else if (which == QLatin1String("ledger"))
-        w = std::make_unique<Tfmszgl>(context, Tfmszgl::WindowFactory{}, Tfmszgl::WindowFactory{});
+        w = std::make_unique<LedgerWindow>(context, WindowFactory{}, WindowFactory{});
     else if (which == QLatin1String("loans"))
-        w = std::make_unique<Tfmjdgl>(context);
+        w = std::make_unique<LoansWindow>(context);
     else {
         std::fprintf(stderr, "unknown window\n");
         return 2;

@@ -1,19 +1,24 @@
 #include "app/windowfactories.h"
 
-#include "ledger/szgl.h"
-#include "registers/jiedai.h"
-#include "reports/szquery.h"
+#include "ledger/ledgerwindow.h"
+#include "registers/loanswindow.h"
+#include "reports/querywindow.h"
 
-Tbank::Windows programWindows(const Context& context) {
-    Tbank::Windows w;
+namespace {
+// A factory for a window whose constructor takes the context and the parent.
+template <class W> WindowFactory factoryOf(const Context& context) {
+    return [&context](QWidget* parent) -> std::unique_ptr<QDialog> {
+        return std::make_unique<W>(context, parent);
+    };
+}
+} // namespace
+
+MainWindow::Windows programWindows(const Context& context) {
+    MainWindow::Windows w;
     w.ledger = [&context](QWidget* parent) -> std::unique_ptr<QDialog> {
-        auto query = [&context](QWidget* p) -> std::unique_ptr<QDialog> {
-            return std::make_unique<Tfmszquery>(context, p);
-        };
-        return std::make_unique<Tfmszgl>(context, query, Tfmszgl::WindowFactory{}, parent);
+        return std::make_unique<LedgerWindow>(context, factoryOf<QueryWindow>(context),
+                                              WindowFactory{}, parent);
     };
-    w.loans = [&context](QWidget* parent) -> std::unique_ptr<QDialog> {
-        return std::make_unique<Tfmjdgl>(context, parent);
-    };
+    w.loans = factoryOf<LoansWindow>(context);
     return w;
 }

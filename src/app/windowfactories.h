@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/mainform.h"
+#include "app/mainwindow.h"
 
 // The windows that the main window opens, as the program ships them.
-Tbank::Windows programWindows(const Context& context);
+MainWindow::Windows programWindows(const Context& context);

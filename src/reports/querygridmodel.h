@@ -13,8 +13,8 @@ class QueryGridModel : public QAbstractTableModel {
 public:
     enum class Display { Text, Date, Amount };
     struct Column {
-        QString field;
-        QString title;
+        QString title; // caption in the title row
+        QString field; // column of the statement's result
         Display display = Display::Text;
         Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter;
     };

@@ -3,6 +3,7 @@
 #include "data/tabledataset.h"
 #include "platform/actionguard.h"
 #include "ui/celleditor.h"
+#include "ui/committedrow.h"
 #include "ui/griddelegate.h"
 #include "ui/gridmodel.h"
 
@@ -60,31 +61,22 @@ DataGrid::DataGrid(TableDataset* dataset, QList<GridColumn> columns, Dialogs& di
         onDatasetRowChanged(dataset->currentRow());
 }
 
+DataGrid::~DataGrid() {
+    // Closing a window while a cell editor has the focus moves the focus as the children go;
+    // by then this grid is half destroyed and must no longer hear of it.
+    disconnect(qApp, &QApplication::focusChanged, this, nullptr);
+}
+
 int DataGrid::sourceColumn(int declared) const {
     return m_model->sourceColumnOf(declared);
 }
 
-QList<int> DataGrid::visibleSourceColumns() const {
-    QList<int> out;
-    const QHeaderView* h = horizontalHeader();
-    for (int vis = 0; vis < h->count(); ++vis) {
-        const int logical = h->logicalIndex(vis);
-        if (!isColumnHidden(logical))
-            out << logical;
-    }
-    return out;
+void DataGrid::setRecentProvider(int src, std::function<QStringList()> provider) {
+    m_recent.insert(src, std::move(provider));
 }
 
-int DataGrid::currentSourceColumn() const {
-    const QModelIndex c = currentIndex();
-    if (c.isValid() && !isColumnHidden(c.column()))
-        return c.column();
-    const QList<int> cols = visibleSourceColumns();
-    return cols.isEmpty() ? 0 : cols.first();
-}
-
-void DataGrid::setRecentProvider(int declared, std::function<QStringList()> provider) {
-    m_recent.insert(sourceColumn(declared), std::move(provider));
+void DataGrid::setCommitHook(int src, CommitHook hook) {
+    m_commitHooks.insert(src, std::move(hook));
 }
 
 std::function<QStringList()> DataGrid::recentProvider(int src) const {
@@ -124,10 +116,17 @@ bool DataGrid::commitEditor() {
         return false;
     }
     ok = guarded(m_dialogs, [&] {
-        emit valueEntered(row, src, value);
         {
             QScopedValueRollback guard(m_syncing, true);
             m_dataset->setCurrentRow(row);
+        }
+        // The hook sees the edited row as the current row; what it sets is stored only
+        // when it accepts the value.
+        if (const CommitHook hook = m_commitHooks.value(src)) {
+            CommittedRow edited(*m_dataset, m_dataset->currentRow());
+            hook(edited, value);
+            for (const auto& [field, v] : edited.changes())
+                m_dataset->setValue(field, v);
         }
         m_dataset->setValue(src, value);
     });
@@ -155,222 +154,6 @@ void DataGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint h
         m_editorIndex = QPersistentModelIndex();
     }
     QTableView::closeEditor(editor, hint);
-}
-
-bool DataGrid::onUntouchedNewRow() const {
-    return m_dataset->isInserting() && !m_dataset->editTouched() &&
-           !(m_editor && m_editor->isModified());
-}
-
-void DataGrid::goTo(int row, int src) {
-    if (row < 0 || row >= m_model->rowCount())
-        return;
-    setCurrentIndex(m_model->index(row, src));
-    scrollTo(currentIndex());
-    openEditor();
-}
-
-void DataGrid::moveNext() {
-    if (!commitEditor())
-        return;
-    const QList<int> cols = visibleSourceColumns();
-    const int at = int(cols.indexOf(currentSourceColumn()));
-    const int row = m_dataset->currentRow();
-    if (at + 1 < cols.size()) {
-        goTo(row, cols[at + 1]);
-        return;
-    }
-    if (row + 1 < m_model->rowCount()) {
-        goTo(row + 1, cols.first());
-        return;
-    }
-    if (onUntouchedNewRow())
-        return;
-    guarded(m_dialogs, [&] { m_dataset->append(); });
-    goTo(m_dataset->currentRow(), cols.first());
-}
-
-void DataGrid::movePrevious() {
-    if (!commitEditor())
-        return;
-    const QList<int> cols = visibleSourceColumns();
-    const int at = int(cols.indexOf(currentSourceColumn()));
-    const int row = m_dataset->currentRow();
-    if (at > 0) {
-        goTo(row, cols[at - 1]);
-        return;
-    }
-    if (row > 0) {
-        const int target = row - 1;
-        const bool dropsCurrent = onUntouchedNewRow();
-        guarded(m_dialogs, [&] { m_dataset->setCurrentRow(target); });
-        Q_UNUSED(dropsCurrent);
-        goTo(m_dataset->currentRow(), cols.last());
-    }
-}
-
-void DataGrid::moveDown() {
-    if (!commitEditor())
-        return;
-    const int src = currentSourceColumn();
-    const int row = m_dataset->currentRow();
-    if (row + 1 < m_model->rowCount()) {
-        goTo(row + 1, src);
-        return;
-    }
-    if (onUntouchedNewRow())
-        return;
-    guarded(m_dialogs, [&] { m_dataset->append(); });
-    goTo(m_dataset->currentRow(), src);
-}
-
-void DataGrid::moveUp() {
-    if (!commitEditor())
-        return;
-    const int src = currentSourceColumn();
-    const int row = m_dataset->currentRow();
-    if (row <= 0)
-        return;
-    guarded(m_dialogs, [&] { m_dataset->setCurrentRow(row - 1); });
-    goTo(m_dataset->currentRow(), src);
-}
-
-void DataGrid::escape() {
-    if (m_editor && m_editor->isDropDownVisible()) {
-        m_editor->hideDropDown();
-        return;
-    }
-    if (m_editor && m_editor->isModified()) {
-        // First the cell...
-        m_editor->setText(m_model->data(m_editorIndex, Qt::EditRole).toString());
-        return;
-    }
-    // ...then the row.
-    const int src = currentSourceColumn();
-    abandonEditor();
-    m_dataset->cancelEdit();
-    if (m_dataset->currentRow() >= 0)
-        goTo(m_dataset->currentRow(), src);
-}
-
-void DataGrid::insertRow() {
-    if (!commitEditor())
-        return;
-    const int src = currentSourceColumn();
-    const int row = std::max(0, m_dataset->currentRow());
-    guarded(m_dialogs, [&] { m_dataset->insertAt(row); });
-    goTo(m_dataset->currentRow(), src);
-}
-
-void DataGrid::deleteSelectedRows() {
-    if (!commitEditor())
-        return;
-    QList<int> rows;
-    for (const QModelIndex& i : selectionModel()->selectedIndexes())
-        if (!rows.contains(i.row()))
-            rows << i.row();
-    if (rows.isEmpty() && m_dataset->currentRow() >= 0)
-        rows << m_dataset->currentRow();
-    if (rows.isEmpty())
-        return;
-    const QString question = rows.size() > 1 ? QStringLiteral("Delete all selected records?")
-                                             : QStringLiteral("Delete record?");
-    if (m_dialogs.message(QStringLiteral("Confirm"), question, Dialogs::Buttons::OkCancel,
-                          Dialogs::Icon::Question, Dialogs::Answer::Ok) != Dialogs::Answer::Ok)
-        return;
-    const int src = currentSourceColumn();
-    abandonEditor();
-    guarded(m_dialogs, [&] { m_dataset->deleteRows(rows); });
-    clearSelection();
-    if (m_dataset->currentRow() >= 0)
-        goTo(m_dataset->currentRow(), src);
-}
-
-bool DataGrid::handleKey(QKeyEvent* e) {
-    const auto mods = e->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
-    const bool dropDown = m_editor && m_editor->isDropDownVisible();
-    switch (e->key()) {
-    case Qt::Key_Tab:
-        if (mods == Qt::NoModifier) {
-            moveNext();
-            return true;
-        }
-        break;
-    case Qt::Key_Backtab:
-        movePrevious();
-        return true;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        if (dropDown)
-            return false;
-        if (mods & Qt::ShiftModifier)
-            movePrevious();
-        else
-            moveNext();
-        return true;
-    case Qt::Key_Down:
-        if (dropDown || (mods & Qt::AltModifier))
-            return false;
-        moveDown();
-        return true;
-    case Qt::Key_Up:
-        if (dropDown)
-            return false;
-        moveUp();
-        return true;
-    case Qt::Key_Escape:
-        escape();
-        return true;
-    case Qt::Key_Insert:
-        if (mods == Qt::NoModifier) {
-            insertRow();
-            return true;
-        }
-        break;
-    case Qt::Key_Delete:
-        if (mods == Qt::ControlModifier) {
-            deleteSelectedRows();
-            return true;
-        }
-        break;
-    case Qt::Key_Left:
-    case Qt::Key_Right:
-        // Inside an editor the arrows move the text cursor.
-        if (!m_editor) {
-            const QList<int> cols = visibleSourceColumns();
-            const int at = int(cols.indexOf(currentSourceColumn()));
-            const int to = e->key() == Qt::Key_Left ? at - 1 : at + 1;
-            if (to >= 0 && to < cols.size())
-                goTo(m_dataset->currentRow(), cols[to]);
-            return true;
-        }
-        break;
-    default:
-        break;
-    }
-    return false;
-}
-
-bool DataGrid::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress && m_editor && watched == m_editor->lineEdit()) {
-        if (handleKey(static_cast<QKeyEvent*>(event)))
-            return true;
-    }
-    return QTableView::eventFilter(watched, event);
-}
-
-void DataGrid::keyPressEvent(QKeyEvent* event) {
-    if (handleKey(event))
-        return;
-    if (m_dataset->rowCount() == 0 && !event->text().isEmpty() && event->text().at(0).isPrint()) {
-        // Typing into an empty grid starts a new row.
-        guarded(m_dialogs, [&] { m_dataset->append(); });
-        goTo(m_dataset->currentRow(), currentSourceColumn());
-        if (m_editor)
-            QApplication::sendEvent(m_editor->lineEdit(), event);
-        return;
-    }
-    QTableView::keyPressEvent(event);
 }
 
 void DataGrid::mousePressEvent(QMouseEvent* event) {
@@ -451,51 +234,4 @@ void DataGrid::onFocusChanged(QWidget* old, QWidget* now) {
         abandonEditor();
         m_dataset->cancelEdit();
     }
-}
-
-void DataGrid::resizeEvent(QResizeEvent* event) {
-    QTableView::resizeEvent(event);
-    fitColumns();
-}
-
-void DataGrid::fitColumns() {
-    const QList<int> cols = visibleSourceColumns();
-    if (cols.isEmpty())
-        return;
-    QScopedValueRollback guard(m_fitting, true);
-    const int avail = viewport()->width();
-    double total = 0;
-    for (int c : cols)
-        total += m_weights.value(c, 1);
-    int used = 0;
-    for (int i = 0; i < cols.size(); ++i) {
-        int w =
-            i + 1 == cols.size() ? avail - used : int(avail * m_weights.value(cols[i], 1) / total);
-        w = std::max(w, horizontalHeader()->minimumSectionSize());
-        setColumnWidth(cols[i], w);
-        used += w;
-    }
-}
-
-void DataGrid::onSectionResized(int logical, int, int newSize) {
-    if (m_fitting)
-        return;
-    // The dragged column keeps its new width; the others share the rest in proportion.
-    const QList<int> cols = visibleSourceColumns();
-    const int avail = viewport()->width();
-    const int minimum = horizontalHeader()->minimumSectionSize();
-    const int kept =
-        std::clamp(newSize, minimum, std::max(minimum, avail - minimum * int(cols.size() - 1)));
-    double others = 0;
-    for (int c : cols)
-        if (c != logical)
-            others += m_weights.value(c, 1);
-    const int rest = avail - kept;
-    for (int c : cols) {
-        if (c == logical)
-            m_weights[c] = kept;
-        else if (others > 0)
-            m_weights[c] = rest * m_weights.value(c, 1) / others;
-    }
-    QTimer::singleShot(0, this, &DataGrid::fitColumns);
 }

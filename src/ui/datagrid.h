@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ui/celleditor.h"
+#include "ui/committedrow.h"
 #include "ui/gridcolumn.h"
 
 #include <QHash>
@@ -21,6 +22,7 @@ class DataGrid : public QTableView {
 public:
     DataGrid(TableDataset* dataset, QList<GridColumn> columns, Dialogs& dialogs,
              QWidget* parent = nullptr);
+    ~DataGrid() override;
 
     GridModel* gridModel() const { return m_model; }
     TableDataset* dataset() const { return m_dataset; }
@@ -41,7 +43,7 @@ public:
     int sourceColumn(int declared) const;
 
     // Extra entries that a pick-list column offers while the user types.
-    void setRecentProvider(int declared, std::function<QStringList()> provider);
+    void setRecentProvider(int sourceColumn, std::function<QStringList()> provider);
     std::function<QStringList()> recentProvider(int sourceColumn) const;
 
     // The moves a user makes with the keyboard.
@@ -58,9 +60,9 @@ public:
     // Stretches the columns in proportion to their weights to fill the grid's width.
     void fitColumns();
 
-signals:
-    // A typed value is about to be stored into a row (before it is stored).
-    void valueEntered(int row, int sourceColumn, const QVariant& value);
+    // Runs before a value committed into a cell of this source column is stored, with the
+    // cell's row as the dataset's current row.
+    void setCommitHook(int sourceColumn, CommitHook hook);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -89,6 +91,7 @@ private:
     QPersistentModelIndex m_editorIndex;
     QHash<int, double> m_weights; // by source column
     QHash<int, std::function<QStringList()>> m_recent;
+    QHash<int, CommitHook> m_commitHooks; // by source column
     bool m_syncing = false;
     bool m_fitting = false;
 };

@@ -38,6 +38,13 @@ GridModel::GridModel(TableDataset* dataset, QList<GridColumn> columns, QObject* 
             });
 }
 
+void GridModel::setChoicesFor(int sourceColumn,
+                              std::function<QStringList(int row, ChoiceMoment moment)> choicesFor) {
+    const int declared = m_declaredOfField.value(sourceColumn, -1);
+    if (declared >= 0)
+        m_columns[declared].choicesFor = std::move(choicesFor);
+}
+
 const GridColumn* GridModel::column(int sourceColumn) const {
     const int d = m_declaredOfField.value(sourceColumn, -1);
     return d < 0 ? nullptr : &m_columns[d];

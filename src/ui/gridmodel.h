@@ -23,6 +23,9 @@ public:
     // The source column of the declared column `declared`.
     int sourceColumnOf(int declared) const { return m_fieldOfDeclared.value(declared, -1); }
     const QList<GridColumn>& columns() const { return m_columns; }
+    // Gives the column shown in `sourceColumn` choices computed at the moment they are offered.
+    void setChoicesFor(int sourceColumn,
+                       std::function<QStringList(int row, ChoiceMoment moment)> choicesFor);
 
     // The background of a row (the ledger stripes its rows); none by default.
     void setRowBackground(std::function<QColor(int row)> f) { m_rowBackground = std::move(f); }

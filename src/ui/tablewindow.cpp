@@ -6,19 +6,19 @@
 #include "platform/widgets/look.h"
 #include "ui/celleditor.h"
 #include "ui/datagrid.h"
+#include "ui/fixeddialog.h"
+#include "ui/gridmodel.h"
+#include "ui/totalsbar.h"
 
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QPushButton>
-#include <QStatusBar>
 #include <QStyle>
 #include <QVBoxLayout>
 
-TableWindow::TableWindow(const Context& context, Options options, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
-                          Qt::MSWindowsFixedSizeDialogHint),
-      m_context(context) {
+TableWindow::TableWindow(const Context& context, const Options& options, QList<GridColumn> columns,
+                         QWidget* parent)
+    : QDialog(parent, fixedDialogFlags()), m_context(context) {
+    setObjectName(options.objectName);
     setWindowTitle(options.caption);
     setFont(programFont());
 
@@ -29,8 +29,8 @@ TableWindow::TableWindow(const Context& context, Options options, QWidget* paren
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(6);
-    m_grid = new DataGrid(m_dataset, options.columns, context.dialogs, this);
-    m_grid->setObjectName(QStringLiteral("szDBGrid"));
+    m_grid = new DataGrid(m_dataset, std::move(columns), context.dialogs, this);
+    m_grid->setObjectName(options.gridName);
     m_grid->setAccessibleName(options.caption);
     layout->addWidget(m_grid, 1);
 
@@ -38,40 +38,25 @@ TableWindow::TableWindow(const Context& context, Options options, QWidget* paren
     auto* row = new QHBoxLayout(m_buttonRow);
     row->setContentsMargins(8, 0, 8, 6);
     row->setSpacing(8);
+    row->addStretch(1);
     layout->addWidget(m_buttonRow);
 
-    connect(addButton(QStringLiteral("addszgl"), QStringLiteral("新增"), QStyle::SP_FileIcon),
-            &QPushButton::clicked, this, &TableWindow::addClick);
-    connect(addButton(QStringLiteral("szdel"), QStringLiteral("删除"), QStyle::SP_TrashIcon),
-            &QPushButton::clicked, this, &TableWindow::delClick);
-    connect(addButton(QStringLiteral("szsave"), QStringLiteral("保存"), QStyle::SP_DialogSaveButton,
-                      79),
-            &QPushButton::clicked, this, &TableWindow::saveClick);
-    connect(addButton(QStringLiteral("szcancle"), QStringLiteral("取消"),
-                      QStyle::SP_DialogCancelButton),
-            &QPushButton::clicked, this, &TableWindow::cancelClick);
-    if (!options.closeButtonName.isEmpty())
-        connect(addButton(options.closeButtonName, QStringLiteral("关闭"),
-                          QStyle::SP_DialogCloseButton),
-                &QPushButton::clicked, this, &TableWindow::closeClick);
-    row->addStretch(1);
+    const ButtonNames& names = options.buttons;
+    connect(addButton(names.add, QStringLiteral("新增"), QStyle::SP_FileIcon),
+            &QPushButton::clicked, this, &TableWindow::addRow);
+    connect(addButton(names.remove, QStringLiteral("删除"), QStyle::SP_TrashIcon),
+            &QPushButton::clicked, this, &TableWindow::deleteRow);
+    connect(addButton(names.save, QStringLiteral("保存"), QStyle::SP_DialogSaveButton, 79),
+            &QPushButton::clicked, this, &TableWindow::saveAll);
+    connect(addButton(names.cancel, QStringLiteral("取消"), QStyle::SP_DialogCancelButton),
+            &QPushButton::clicked, this, &TableWindow::cancelAll);
+    if (!names.close.isEmpty())
+        connect(addButton(names.close, QStringLiteral("关闭"), QStyle::SP_DialogCloseButton),
+                &QPushButton::clicked, this, &TableWindow::closeWindow);
 
     if (options.totalsLine) {
-        m_statusBar = new QStatusBar(this);
-        m_statusBar->setObjectName(QStringLiteral("StatusBar"));
-        m_statusBar->setSizeGripEnabled(false);
-        m_statusBar->setFixedHeight(19);
-        for (int i = 0; i < 3; ++i) {
-            auto* label = new QLabel(m_statusBar);
-            label->setObjectName(QStringLiteral("panel%1").arg(i));
-            label->setFrameShape(QFrame::Panel);
-            label->setFrameShadow(QFrame::Sunken);
-            if (i < 2)
-                label->setFixedWidth(200);
-            m_statusBar->addWidget(label, i < 2 ? 0 : 1);
-            m_panels << label;
-        }
-        layout->addWidget(m_statusBar);
+        m_totals = new TotalsBar(this);
+        layout->addWidget(m_totals);
     }
     setFixedSize(options.clientSize);
     m_grid->setFocus();
@@ -91,7 +76,7 @@ QPushButton* TableWindow::addButton(const QString& name, const QString& caption,
     b->setFocusPolicy(Qt::TabFocus);
     // Buttons stand left to right in the order they are added, before the closing stretch.
     auto* row = static_cast<QHBoxLayout*>(m_buttonRow->layout());
-    row->insertWidget(int(m_buttonRow->findChildren<QPushButton*>().size()) - 1, b);
+    row->insertWidget(row->count() - 1, b);
     return b;
 }
 
@@ -100,18 +85,34 @@ QPushButton* TableWindow::button(const QString& name) const {
 }
 
 QString TableWindow::panelText(int panel) const {
-    return panel < m_panels.size() ? m_panels[panel]->text() : QString();
+    return m_totals ? m_totals->text(panel) : QString();
 }
 
 void TableWindow::setPanels(const QString& first, const QString& second, const QString& third) {
-    if (m_panels.size() < 3)
-        return;
-    m_panels[0]->setText(first);
-    m_panels[1]->setText(second);
-    m_panels[2]->setText(third);
+    if (m_totals)
+        m_totals->setTexts(first, second, third);
 }
 
-void TableWindow::addClick() {
+int TableWindow::fieldIndex(const QString& field) const {
+    const int index = m_dataset->fieldIndex(field);
+    Q_ASSERT_X(index >= 0, "TableWindow", "no such field in the window's table");
+    return index;
+}
+
+void TableWindow::setChoices(const QString& field,
+                             std::function<QStringList(int row, ChoiceMoment moment)> choicesFor) {
+    m_grid->gridModel()->setChoicesFor(fieldIndex(field), std::move(choicesFor));
+}
+
+void TableWindow::setRecentChoices(const QString& field, std::function<QStringList()> recent) {
+    m_grid->setRecentProvider(fieldIndex(field), std::move(recent));
+}
+
+void TableWindow::onCommit(const QString& field, CommitHook hook) {
+    m_grid->setCommitHook(fieldIndex(field), std::move(hook));
+}
+
+void TableWindow::addRow() {
     guarded(m_context.dialogs, [&] {
         if (!m_grid->commitEditor())
             return;
@@ -121,7 +122,7 @@ void TableWindow::addClick() {
     });
 }
 
-void TableWindow::delClick() {
+void TableWindow::deleteRow() {
     guarded(m_context.dialogs, [&] {
         const auto answer = m_context.dialogs.message(
             QStringLiteral("提示"), QStringLiteral("是否确定要删除此数据?  "),
@@ -138,7 +139,7 @@ void TableWindow::delClick() {
     });
 }
 
-void TableWindow::saveClick() {
+void TableWindow::saveAll() {
     guarded(m_context.dialogs, [&] {
         if (!m_grid->commitEditor())
             return;
@@ -149,7 +150,7 @@ void TableWindow::saveClick() {
     m_grid->openEditor();
 }
 
-void TableWindow::cancelClick() {
+void TableWindow::cancelAll() {
     guarded(m_context.dialogs, [&] {
         m_grid->abandonEditor();
         m_dataset->cancelEdit();
@@ -158,6 +159,6 @@ void TableWindow::cancelClick() {
     });
 }
 
-void TableWindow::closeClick() {
+void TableWindow::closeWindow() {
     close();
 }

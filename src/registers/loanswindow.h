@@ -2,11 +2,14 @@
 
 #include "ui/tablewindow.h"
 
+// The loans grid's columns, in their order.
+QList<GridColumn> loanColumns();
+
 // The loans window: money lent and borrowed, with the amounts still outstanding.
-class Tfmjdgl : public TableWindow {
+class LoansWindow : public TableWindow {
     Q_OBJECT
 public:
-    Tfmjdgl(const Context& context, QWidget* parent = nullptr);
+    LoansWindow(const Context& context, QWidget* parent = nullptr);
 
     // Recomputes the three totals from the stored rows.
     void refreshTotals();

@@ -1,24 +1,25 @@
 #pragma once
 
+#include "ui/openwindow.h"
 #include "ui/tablewindow.h"
 
 #include <QSet>
 #include <QStringList>
-#include <functional>
-#include <memory>
+
+// The ledger's grid columns, in their order.
+QList<GridColumn> ledgerColumns();
 
 // The ledger window: income and expenditure entries, with the categories of each row's
 // direction offered from the list files, striped rows, and the query and charts windows.
-class Tfmszgl : public TableWindow {
+class LedgerWindow : public TableWindow {
     Q_OBJECT
 public:
-    using WindowFactory = std::function<std::unique_ptr<QDialog>(QWidget* parent)>;
+    LedgerWindow(const Context& context, WindowFactory queryWindow, WindowFactory chartWindow,
+                 QWidget* parent = nullptr);
 
-    Tfmszgl(const Context& context, WindowFactory queryWindow, WindowFactory chartWindow,
-            QWidget* parent = nullptr);
-
-    void sz_queryClick();
-    void szchartClick();
+    // 查询 and 图表: open the query and the charts window modally.
+    void openQueryWindow();
+    void openChartsWindow();
 
     // The choices each list column holds now.
     const QStringList& majorChoices() const { return m_majorChoices; }
@@ -36,10 +37,11 @@ private:
     QStringList minorChoicesFor(int row, ChoiceMoment moment);
     void readMajors(const QString& direction);
     void readMinors(const QString& direction, const QString& major);
-    void onValueEntered(int row, int field, const QVariant& value);
+    // A major category committed into a row of `direction`: its minors are read and it
+    // heads the recent entries.
+    void majorEntered(const QString& direction, const QString& major);
     void reportOnce(const QString& file, const QString& error);
     QString rowText(int row, const char* field) const;
-    void openWindow(const WindowFactory& factory);
 
     WindowFactory m_queryWindow;
     WindowFactory m_chartWindow;

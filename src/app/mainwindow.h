@@ -1,22 +1,19 @@
 #pragma once
 
-#include <QDialog>
+#include "ui/openwindow.h"
+
 #include <QString>
 #include <QWidget>
-#include <functional>
-#include <memory>
 #include <optional>
 
 class QToolButton;
 struct Context;
 
 // The main window: the password gate in front of the four windows, and the way out.
-class Tbank : public QWidget {
+class MainWindow : public QWidget {
     Q_OBJECT
 public:
-    // Creates a new instance of a window, parented to the main window; may throw AppError
-    // when the window's datasets cannot be opened.
-    using WindowFactory = std::function<std::unique_ptr<QDialog>(QWidget* parent)>;
+    // The windows behind the four buttons; each factory makes a new instance per opening.
     struct Windows {
         WindowFactory ledger;
         WindowFactory loans;
@@ -24,18 +21,19 @@ public:
         WindowFactory settings;
     };
 
-    Tbank(const Context& context, std::optional<QString> storedPassword, Windows windows,
-          QWidget* parent = nullptr);
+    MainWindow(const Context& context, std::optional<QString> storedPassword, Windows windows,
+               QWidget* parent = nullptr);
 
     const QString& enteredPassword() const { return m_entered; }
     QToolButton* button(const QString& name) const;
 
-    void szClick();
-    void jdClick();
-    void cxClick();
-    void sysClick();
-    void loginClick();
-    void logoffClick();
+    // The six buttons: open a window behind the password gate, enter the password, leave.
+    void openLedger();
+    void openLoans();
+    void openSavings();
+    void openSettings();
+    void enterPassword();
+    void quit();
 
     // Brings the window back when a second start asks for it.
     void restoreAndRaise();
@@ -46,7 +44,7 @@ protected:
 private:
     QToolButton* makeButton(const QString& name, const QString& caption, int left, int top,
                             int icon);
-    void openWindow(const WindowFactory& factory);
+    void openGuarded(const WindowFactory& factory);
 
     const Context& m_context;
     std::optional<QString> m_stored;

@@ -1,6 +1,6 @@
 // The ledger window: choices of the category columns, striping, and saving.
 #include "data/tabledataset.h"
-#include "ledger/szgl.h"
+#include "ledger/ledgerwindow.h"
 #include "lists/gbk.h"
 #include "lists/listfiles.h"
 #include "support/testprogram.h"
@@ -44,7 +44,7 @@ struct LedgerFixture {
         open();
     }
     void open() {
-        window = std::make_unique<Tfmszgl>(
+        window = std::make_unique<LedgerWindow>(
             program.context(),
             [this](QWidget* parent) {
                 ++queriesOpened;
@@ -52,7 +52,7 @@ struct LedgerFixture {
                 QTimer::singleShot(0, d.get(), &QDialog::accept);
                 return d;
             },
-            Tfmszgl::WindowFactory{});
+            WindowFactory{});
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
         QCoreApplication::processEvents();
@@ -78,7 +78,7 @@ struct LedgerFixture {
     void click(const char* name) { window->button(QString::fromLatin1(name))->click(); }
 
     TestProgram program;
-    std::unique_ptr<Tfmszgl> window;
+    std::unique_ptr<LedgerWindow> window;
     int queriesOpened = 0;
 };
 
@@ -87,7 +87,7 @@ const QString kSpend = "('2026-12-02', '支出', '餐饮', '早餐', 12.5, '现�
 
 } // namespace
 
-class TestSzgl : public QObject {
+class TestLedgerWindow : public QObject {
     Q_OBJECT
 private slots:
     void layout();
@@ -106,7 +106,7 @@ private slots:
     void queryButtonOpensQueryWindow();
 };
 
-void TestSzgl::layout() {
+void TestLedgerWindow::layout() {
     LedgerFixture f({kIncome});
     QCOMPARE(f.window->windowTitle(), QStringLiteral("收支管理"));
     QCOMPARE(f.window->size(), QSize(561, 545));
@@ -127,7 +127,7 @@ void TestSzgl::layout() {
                                  "addszgl"}));
 }
 
-void TestSzgl::majorChoicesByDirection_data() {
+void TestLedgerWindow::majorChoicesByDirection_data() {
     QTest::addColumn<QString>("direction");
     QTest::addColumn<QStringList>("offered");
     const QStringList income{"工资", "奖金"};
@@ -138,7 +138,7 @@ void TestSzgl::majorChoicesByDirection_data() {
     QTest::newRow("other text") << "收入 " << spend;
 }
 
-void TestSzgl::majorChoicesByDirection() {
+void TestLedgerWindow::majorChoicesByDirection() {
     QFETCH(QString, direction);
     QFETCH(QStringList, offered);
     LedgerFixture f({QStringLiteral("('2026-12-01', '%1', '', '', 1, '', '')").arg(direction)});
@@ -147,7 +147,7 @@ void TestSzgl::majorChoicesByDirection() {
     QCOMPARE(e->offeredChoices(), offered);
 }
 
-void TestSzgl::changingDirectionOffersOtherListAtOnce() {
+void TestLedgerWindow::changingDirectionOffersOtherListAtOnce() {
     LedgerFixture f({kSpend});
     f.enter(0, "sz", QStringLiteral("收入"));
     QCOMPARE(f.window->majorChoices(), (QStringList{"工资", "奖金"}));
@@ -159,7 +159,7 @@ void TestSzgl::changingDirectionOffersOtherListAtOnce() {
     QCOMPARE(f.program.scalar("select sz from mysalary").toString(), QStringLiteral("支出"));
 }
 
-void TestSzgl::minorChoices_data() {
+void TestLedgerWindow::minorChoices_data() {
     QTest::addColumn<QString>("major");
     QTest::addColumn<QStringList>("offered");
     QTest::newRow("工资 in file order") << "工资" << QStringList{"基本", "加班"};
@@ -167,7 +167,7 @@ void TestSzgl::minorChoices_data() {
     QTest::newRow("empty major") << "" << QStringList{"无横线", "前导", ""};
 }
 
-void TestSzgl::minorChoices() {
+void TestLedgerWindow::minorChoices() {
     QFETCH(QString, major);
     QFETCH(QStringList, offered);
     LedgerFixture f({"('2026-12-01', '收入', '其他', '基本', 100, '现金', '')"});
@@ -179,7 +179,7 @@ void TestSzgl::minorChoices() {
     QCOMPARE(f.dataset()->value(0, f.field("szxl")).toString(), QStringLiteral("基本"));
 }
 
-void TestSzgl::majorButtonOnEmptyDirectionAppendsEmptyChoice() {
+void TestLedgerWindow::majorButtonOnEmptyDirectionAppendsEmptyChoice() {
     LedgerFixture f({kIncome});
     f.click("addszgl");
     CellEditor* e = f.cell(1, "szdl");
@@ -196,7 +196,7 @@ void TestSzgl::majorButtonOnEmptyDirectionAppendsEmptyChoice() {
     QVERIFY(f.program.dialogs.errors().isEmpty());
 }
 
-void TestSzgl::typedTextKeptOffList() {
+void TestLedgerWindow::typedTextKeptOffList() {
     LedgerFixture f;
     f.click("addszgl");
     f.enter(0, "adddate", "2026-12-09");
@@ -210,7 +210,7 @@ void TestSzgl::typedTextKeptOffList() {
              (QList<QStringList>{{"2026-12-09", "支出", "宠物", "猫粮", "88.8", "购物卡"}}));
 }
 
-void TestSzgl::striping() {
+void TestLedgerWindow::striping() {
     LedgerFixture f({kIncome, kSpend, kIncome});
     QCOMPARE(f.window->rowColor(0), QColor(Qt::white));
     QCOMPARE(f.window->rowColor(1), QColor(234, 234, 234));
@@ -224,7 +224,7 @@ void TestSzgl::striping() {
     QCOMPARE(f.window->rowColor(1), QColor(234, 234, 234));
 }
 
-void TestSzgl::savedEntryVisibleElsewhereOnlyAfterSave() {
+void TestLedgerWindow::savedEntryVisibleElsewhereOnlyAfterSave() {
     LedgerFixture f;
     f.click("addszgl");
     f.enter(0, "adddate", "2026-12-09");
@@ -237,7 +237,7 @@ void TestSzgl::savedEntryVisibleElsewhereOnlyAfterSave() {
              QStringLiteral("2026-12-09"));
 }
 
-void TestSzgl::recentMajorsKeepHundredDistinct() {
+void TestLedgerWindow::recentMajorsKeepHundredDistinct() {
     LedgerFixture f({kIncome});
     for (int i = 0; i < 105; ++i)
         f.enter(0, "szdl", QStringLiteral("类%1").arg(i));
@@ -249,7 +249,7 @@ void TestSzgl::recentMajorsKeepHundredDistinct() {
     QCOMPARE(f.window->recentMajors().count(QStringLiteral("类104")), 1);
 }
 
-void TestSzgl::unreadableCategoryFileReportedOnce() {
+void TestLedgerWindow::unreadableCategoryFileReportedOnce() {
     LedgerFixture f({kIncome, kIncome, kIncome});
     QFile::remove(f.program.listFolder() + "/szsubshou.txt");
     for (int row = 0; row < 3; ++row)
@@ -261,20 +261,20 @@ void TestSzgl::unreadableCategoryFileReportedOnce() {
     QVERIFY(f.program.dialogs.errors().first().startsWith(QStringLiteral("Cannot open file")));
 }
 
-void TestSzgl::missingPaymentFileStillOpens() {
+void TestLedgerWindow::missingPaymentFileStillOpens() {
     TestProgram program;
     QFile::remove(program.listFolder() + "/cardname.txt");
-    Tfmszgl window(program.context(), {}, {});
+    LedgerWindow window(program.context(), {}, {});
     QCOMPARE(program.dialogs.errors().size(), 1);
     QVERIFY(program.dialogs.errors().first().startsWith(QStringLiteral("Cannot open file")));
     QVERIFY(window.paymentChoices().isEmpty());
 }
 
-void TestSzgl::queryButtonOpensQueryWindow() {
+void TestLedgerWindow::queryButtonOpensQueryWindow() {
     LedgerFixture f({kIncome});
     f.click("sz_query");
     QCOMPARE(f.queriesOpened, 1);
 }
 
-QTEST_MAIN(TestSzgl)
-#include "tst_szgl.moc"
+QTEST_MAIN(TestLedgerWindow)
+#include "tst_ledgerwindow.moc"

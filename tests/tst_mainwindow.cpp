@@ -1,6 +1,6 @@
 // The main window: its buttons, the password gate in front of the four windows, and the way
 // out.
-#include "app/mainform.h"
+#include "app/mainwindow.h"
 #include "app/startup.h"
 #include "platform/apperror.h"
 #include "support/testprogram.h"
@@ -25,7 +25,7 @@ struct OpenedWindows {
     QStringList log;
     QWidget* expectedParent = nullptr;
 
-    Tbank::WindowFactory factory(const QString& name) {
+    WindowFactory factory(const QString& name) {
         return [this, name](QWidget* parent) {
             auto dialog = std::make_unique<QDialog>(parent);
             QDialog* raw = dialog.get();
@@ -42,13 +42,13 @@ struct OpenedWindows {
         };
     }
 
-    Tbank::Windows windows() {
+    MainWindow::Windows windows() {
         return {factory(QStringLiteral("ledger")), factory(QStringLiteral("loans")),
                 factory(QStringLiteral("savings")), factory(QStringLiteral("settings"))};
     }
 };
 
-void press(Tbank& bank, const QString& button) {
+void press(MainWindow& bank, const QString& button) {
     QToolButton* b = bank.button(button);
     QVERIFY2(b, qPrintable(button));
     QTest::mouseClick(b, Qt::LeftButton);
@@ -56,7 +56,7 @@ void press(Tbank& bank, const QString& button) {
 
 // Presses the four gated buttons and tells what happened: "4 opened", "4 refused", or a
 // mixture; a box other than the refusal is named in the result.
-QString pressAllFour(Tbank& bank, TestProgram& tp, OpenedWindows& opened) {
+QString pressAllFour(MainWindow& bank, TestProgram& tp, OpenedWindows& opened) {
     const qsizetype boxesBefore = tp.dialogs.shown.size();
     const qsizetype openedBefore = opened.log.size();
     for (const QString& b : kGated)
@@ -80,14 +80,14 @@ QString pressAllFour(Tbank& bank, TestProgram& tp, OpenedWindows& opened) {
 const QString kOpened = QStringLiteral("4 opened");
 const QString kRefused = QStringLiteral("4 refused");
 
-void enter(Tbank& bank, TestProgram& tp, const QString& typed) {
+void enter(MainWindow& bank, TestProgram& tp, const QString& typed) {
     tp.dialogs.typeNext(typed == kCancel ? std::nullopt : std::optional<QString>(typed));
     press(bank, QStringLiteral("login"));
 }
 
 } // namespace
 
-class TestMainForm : public QObject {
+class TestMainWindow : public QObject {
     Q_OBJECT
 private slots:
     void window();
@@ -106,9 +106,9 @@ private slots:
     void restoreAfterSecondStart();
 };
 
-void TestMainForm::window() {
+void TestMainWindow::window() {
     TestProgram tp;
-    Tbank bank(tp.context(), QString(), {});
+    MainWindow bank(tp.context(), QString(), {});
     bank.show();
     QVERIFY(QTest::qWaitForWindowExposed(&bank));
     QCOMPARE(bank.objectName(), QStringLiteral("bank"));
@@ -135,7 +135,7 @@ void TestMainForm::window() {
                             .arg(frame.height())));
 }
 
-void TestMainForm::buttons_data() {
+void TestMainWindow::buttons_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QPoint>("topLeft");
@@ -153,12 +153,12 @@ void TestMainForm::buttons_data() {
                          << "系统设置" << QPoint(390, 80);
 }
 
-void TestMainForm::buttons() {
+void TestMainWindow::buttons() {
     QFETCH(QString, name);
     QFETCH(QString, caption);
     QFETCH(QPoint, topLeft);
     TestProgram tp;
-    Tbank bank(tp.context(), QString(), {});
+    MainWindow bank(tp.context(), QString(), {});
     QToolButton* b = bank.button(name);
     QVERIFY(b);
     QCOMPARE(b->text(), caption);
@@ -172,9 +172,9 @@ void TestMainForm::buttons() {
     QCOMPARE(b->focusPolicy() & Qt::TabFocus, Qt::TabFocus);
 }
 
-void TestMainForm::tabOrder() {
+void TestMainWindow::tabOrder() {
     TestProgram tp;
-    Tbank bank(tp.context(), QString(), {});
+    MainWindow bank(tp.context(), QString(), {});
     QStringList order;
     QWidget* w = bank.button(QStringLiteral("sz"));
     do {
@@ -185,7 +185,7 @@ void TestMainForm::tabOrder() {
     QCOMPARE(order, (QStringList{"sz", "jd", "cx", "login", "logoff", "sys"}));
 }
 
-void TestMainForm::passwordGate_data() {
+void TestMainWindow::passwordGate_data() {
     QTest::addColumn<bool>("readable");
     QTest::addColumn<QString>("stored");
     QTest::addColumn<QStringList>("entries"); // "<Cancel>" cancels the input box
@@ -209,15 +209,15 @@ void TestMainForm::passwordGate_data() {
     QTest::newRow("unreadable, empty OK") << false << "" << QStringList{""} << false;
 }
 
-void TestMainForm::passwordGate() {
+void TestMainWindow::passwordGate() {
     QFETCH(bool, readable);
     QFETCH(QString, stored);
     QFETCH(QStringList, entries);
     QFETCH(bool, opens);
     TestProgram tp;
     OpenedWindows opened;
-    Tbank bank(tp.context(), readable ? std::optional<QString>(stored) : std::nullopt,
-               opened.windows());
+    MainWindow bank(tp.context(), readable ? std::optional<QString>(stored) : std::nullopt,
+                    opened.windows());
     opened.expectedParent = &bank;
     bank.show();
     for (const QString& e : entries)
@@ -228,10 +228,10 @@ void TestMainForm::passwordGate() {
     QCOMPARE(tp.dialogs.errors(), QStringList());
 }
 
-void TestMainForm::eachButtonOpensItsWindow() {
+void TestMainWindow::eachButtonOpensItsWindow() {
     TestProgram tp;
     OpenedWindows opened;
-    Tbank bank(tp.context(), QString(), opened.windows());
+    MainWindow bank(tp.context(), QString(), opened.windows());
     opened.expectedParent = &bank;
     bank.show();
     for (const QString& b : QStringList{"sz", "jd", "cx", "sys", "sz"})
@@ -242,9 +242,9 @@ void TestMainForm::eachButtonOpensItsWindow() {
     QVERIFY(bank.findChildren<QDialog*>().isEmpty());
 }
 
-void TestMainForm::inputBox() {
+void TestMainWindow::inputBox() {
     TestProgram tp;
-    Tbank bank(tp.context(), QString(), {});
+    MainWindow bank(tp.context(), QString(), {});
     enter(bank, tp, QStringLiteral("abc"));
     QCOMPARE(bank.enteredPassword(), QStringLiteral("abc"));
     enter(bank, tp, QStringLiteral("def"));
@@ -260,10 +260,10 @@ void TestMainForm::inputBox() {
     QVERIFY(tp.dialogs.shown.isEmpty());
 }
 
-void TestMainForm::changedPasswordCountsFromNextStart() {
+void TestMainWindow::changedPasswordCountsFromNextStart() {
     TestProgram tp;
     OpenedWindows opened;
-    Tbank first(tp.context(), runStartup(tp.context()), opened.windows());
+    MainWindow first(tp.context(), runStartup(tp.context()), opened.windows());
     opened.expectedParent = &first;
     first.show();
 
@@ -275,7 +275,7 @@ void TestMainForm::changedPasswordCountsFromNextStart() {
     QCOMPARE(pressAllFour(first, tp, opened), kOpened);
 
     // The next start reads it.
-    Tbank second(tp.context(), runStartup(tp.context()), opened.windows());
+    MainWindow second(tp.context(), runStartup(tp.context()), opened.windows());
     opened.expectedParent = &second;
     second.show();
     QCOMPARE(pressAllFour(second, tp, opened), kRefused);
@@ -283,14 +283,14 @@ void TestMainForm::changedPasswordCountsFromNextStart() {
     QCOMPARE(pressAllFour(second, tp, opened), kOpened);
 }
 
-void TestMainForm::failedStartLocksEveryButton_data() {
+void TestMainWindow::failedStartLocksEveryButton_data() {
     QTest::addColumn<QString>("failure");
     QTest::addColumn<QStringList>("errors");
     QTest::newRow("entry cannot be written") << "entry" << QStringList();
     QTest::newRow("books unreadable") << "books" << QStringList{"file is not a database."};
 }
 
-void TestMainForm::failedStartLocksEveryButton() {
+void TestMainWindow::failedStartLocksEveryButton() {
     QFETCH(QString, failure);
     QFETCH(QStringList, errors);
     TestProgram tp(false);
@@ -307,7 +307,7 @@ void TestMainForm::failedStartLocksEveryButton() {
     }
     const Context context{tp.folder(), iniPath, tp.dialogs, tp.clock};
     OpenedWindows opened;
-    Tbank bank(context, runStartup(context), opened.windows());
+    MainWindow bank(context, runStartup(context), opened.windows());
     opened.expectedParent = &bank;
     bank.show();
     QCOMPARE(tp.dialogs.errors(), errors);
@@ -319,14 +319,14 @@ void TestMainForm::failedStartLocksEveryButton() {
     QVERIFY(opened.log.isEmpty());
 }
 
-void TestMainForm::windowThatCannotOpen() {
+void TestMainWindow::windowThatCannotOpen() {
     TestProgram tp;
     OpenedWindows opened;
-    Tbank::Windows windows = opened.windows();
+    MainWindow::Windows windows = opened.windows();
     windows.loans = [](QWidget*) -> std::unique_ptr<QDialog> {
         throw AppError(QStringLiteral("no such table: borrow"));
     };
-    Tbank bank(tp.context(), QString(), windows);
+    MainWindow bank(tp.context(), QString(), windows);
     opened.expectedParent = &bank;
     bank.show();
     press(bank, QStringLiteral("jd"));
@@ -339,9 +339,9 @@ void TestMainForm::windowThatCannotOpen() {
     QVERIFY(bank.isVisible());
 }
 
-void TestMainForm::logoffCloses() {
+void TestMainWindow::logoffCloses() {
     TestProgram tp;
-    Tbank bank(tp.context(), QStringLiteral("secret"), {});
+    MainWindow bank(tp.context(), QStringLiteral("secret"), {});
     bank.show();
     QVERIFY(QTest::qWaitForWindowExposed(&bank));
     press(bank, QStringLiteral("logoff"));
@@ -351,9 +351,9 @@ void TestMainForm::logoffCloses() {
     QVERIFY(tp.dialogs.asked.isEmpty());
 }
 
-void TestMainForm::restoreAfterSecondStart() {
+void TestMainWindow::restoreAfterSecondStart() {
     TestProgram tp;
-    Tbank bank(tp.context(), QString(), {});
+    MainWindow bank(tp.context(), QString(), {});
     bank.showMinimized();
     QVERIFY(bank.isMinimized());
     bank.restoreAndRaise();
@@ -361,5 +361,5 @@ void TestMainForm::restoreAfterSecondStart() {
     QVERIFY(bank.isVisible());
 }
 
-QTEST_MAIN(TestMainForm)
-#include "tst_mainform.moc"
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"

@@ -1,11 +1,9 @@
-#include "registers/jiedai.h"
+#include "registers/loanswindow.h"
 
 #include "data/formats.h"
 #include "data/querydataset.h"
 #include "platform/actionguard.h"
 #include "platform/context.h"
-
-namespace {
 
 QList<GridColumn> loanColumns() {
     const Qt::Alignment left = Qt::AlignLeft | Qt::AlignVCenter;
@@ -41,18 +39,20 @@ QList<GridColumn> loanColumns() {
     };
 }
 
-} // namespace
-
-Tfmjdgl::Tfmjdgl(const Context& context, QWidget* parent)
+LoansWindow::LoansWindow(const Context& context, QWidget* parent)
     : TableWindow(context,
-                  {QStringLiteral("借贷管理"), QStringLiteral("borrow"), loanColumns(),
-                   QSize(640, 420), QStringLiteral("cmdclose"), true},
-                  parent) {
-    setObjectName(QStringLiteral("fmjdgl"));
+                  {.objectName = QStringLiteral("fmjdgl"),
+                   .caption = QStringLiteral("借贷管理"),
+                   .table = QStringLiteral("borrow"),
+                   .clientSize = QSize(640, 420),
+                   .gridName = QStringLiteral("szDBGrid"),
+                   .buttons = {.close = QStringLiteral("cmdclose")},
+                   .totalsLine = true},
+                  loanColumns(), parent) {
     refreshTotals();
 }
 
-void Tfmjdgl::refreshTotals() {
+void LoansWindow::refreshTotals() {
     guarded(context().dialogs, [&] {
         QueryDataset statusbar_query(context().odbcIniPath);
         QString lent = statusbar_query.readText(QStringLiteral(
@@ -71,6 +71,6 @@ void Tfmjdgl::refreshTotals() {
     });
 }
 
-void Tfmjdgl::afterSave() {
+void LoansWindow::afterSave() {
     refreshTotals();
 }

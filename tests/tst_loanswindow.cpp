@@ -1,6 +1,6 @@
-// The editing-window operations and the grid's keyboard, on the loans window.
+// The loans window: its columns, its totals and its own uses of the editing operations.
 #include "data/tabledataset.h"
-#include "registers/jiedai.h"
+#include "registers/loanswindow.h"
 #include "support/testprogram.h"
 #include "support/typing.h"
 #include "ui/celleditor.h"
@@ -24,7 +24,7 @@ struct LoansFixture {
     explicit LoansFixture(const QStringList& rows = {}) {
         for (const QString& r : rows)
             program.exec(kInsert + r);
-        window = std::make_unique<Tfmjdgl>(program.context());
+        window = std::make_unique<LoansWindow>(program.context());
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
         QCoreApplication::processEvents();
@@ -52,7 +52,7 @@ struct LoansFixture {
         typeText(e, text);
     }
     TestProgram program;
-    std::unique_ptr<Tfmjdgl> window;
+    std::unique_ptr<LoansWindow> window;
 };
 
 const QString kLent = QStringLiteral("('2026-01-05', '借给别人', 1500, '张伟', 0, '')");
@@ -60,7 +60,7 @@ const QString kBorrowed = QStringLiteral("('2026-02-05', '问别人借', 2000, '
 
 } // namespace
 
-class TestJiedai : public QObject {
+class TestLoansWindow : public QObject {
     Q_OBJECT
 private slots:
     void totals_data();
@@ -79,19 +79,10 @@ private slots:
     void refusedSaveKeepsEverything();
     void badAmountKeepsRowUnderEdit();
     void badDateShowsConversionError();
-    void keyDownPastLastRowAppendsOnce();
-    void tabWrapsToNextRow();
-    void shiftTabWrapsBack();
-    void insertKeyInsertsAtCursor();
-    void ctrlDeleteAsksGridQuestion_data();
-    void ctrlDeleteAsksGridQuestion();
-    void escapeAbandonsCellThenRow();
-    void newUntouchedRowVanishesWhenFocusLeaves();
-    void columnsFillTheGrid();
     void titlesAndPickList();
 };
 
-void TestJiedai::totals_data() {
+void TestLoansWindow::totals_data() {
     QTest::addColumn<QStringList>("rows");
     QTest::addColumn<QStringList>("panels");
     QTest::newRow("empty") << QStringList{} << QStringList{"借出：0元", "欠款：0元", "余额：0元"};
@@ -112,7 +103,7 @@ void TestJiedai::totals_data() {
         << QStringList{"借出：0.3元", "欠款：1000.25元", "余额：-999.95元"};
 }
 
-void TestJiedai::totals() {
+void TestLoansWindow::totals() {
     QFETCH(QStringList, rows);
     QFETCH(QStringList, panels);
     LoansFixture f(rows);
@@ -120,7 +111,7 @@ void TestJiedai::totals() {
     QVERIFY(f.program.dialogs.errors().isEmpty());
 }
 
-void TestJiedai::addTwiceGivesOneRow() {
+void TestLoansWindow::addTwiceGivesOneRow() {
     LoansFixture f({kLent});
     f.click("addszgl");
     f.click("addszgl");
@@ -131,7 +122,7 @@ void TestJiedai::addTwiceGivesOneRow() {
     QCOMPARE(f.dataset()->rowCount(), 1);
 }
 
-void TestJiedai::addTypeCancelLeavesDatabase() {
+void TestLoansWindow::addTypeCancelLeavesDatabase() {
     LoansFixture f({kLent});
     f.click("addszgl");
     f.type(1, "listman", QStringLiteral("王芳"));
@@ -143,7 +134,7 @@ void TestJiedai::addTypeCancelLeavesDatabase() {
              QStringLiteral("张伟"));
 }
 
-void TestJiedai::deleteThenCancelRestores() {
+void TestLoansWindow::deleteThenCancelRestores() {
     LoansFixture f({kLent, kBorrowed});
     f.program.dialogs.answerNext(Dialogs::Answer::Yes);
     f.click("szdel");
@@ -161,7 +152,7 @@ void TestJiedai::deleteThenCancelRestores() {
     QCOMPARE(f.stored(), 2);
 }
 
-void TestJiedai::deleteThenSaveRemovesAndOnlyThenTotalsChange() {
+void TestLoansWindow::deleteThenSaveRemovesAndOnlyThenTotalsChange() {
     LoansFixture f({kLent, kBorrowed});
     f.program.dialogs.answerNext(Dialogs::Answer::Yes);
     f.click("szdel");
@@ -171,7 +162,7 @@ void TestJiedai::deleteThenSaveRemovesAndOnlyThenTotalsChange() {
     QCOMPARE(f.panels(), (QStringList{"借出：0元", "欠款：2000元", "余额：-2000元"}));
 }
 
-void TestJiedai::deleteOnNewRowTouchesNoOther() {
+void TestLoansWindow::deleteOnNewRowTouchesNoOther() {
     LoansFixture f({kLent, kBorrowed});
     f.click("addszgl");
     f.type(2, "listman", QStringLiteral("新人"));
@@ -184,7 +175,7 @@ void TestJiedai::deleteOnNewRowTouchesNoOther() {
     QCOMPARE(f.stored(), 2);
 }
 
-void TestJiedai::deleteAnsweredNo() {
+void TestLoansWindow::deleteAnsweredNo() {
     LoansFixture f({kLent});
     f.program.dialogs.answerNext(Dialogs::Answer::No);
     f.click("szdel");
@@ -192,7 +183,7 @@ void TestJiedai::deleteAnsweredNo() {
     QVERIFY(!f.dataset()->hasPendingChanges());
 }
 
-void TestJiedai::deleteOnEmptyDataset() {
+void TestLoansWindow::deleteOnEmptyDataset() {
     LoansFixture f;
     f.program.dialogs.answerNext(Dialogs::Answer::Yes);
     f.click("szdel");
@@ -201,7 +192,7 @@ void TestJiedai::deleteOnEmptyDataset() {
     QCOMPARE(f.dataset()->rowCount(), 0);
 }
 
-void TestJiedai::editAndSaveWithoutLeavingRow() {
+void TestLoansWindow::editAndSaveWithoutLeavingRow() {
     LoansFixture f({kLent});
     f.type(0, "money", QStringLiteral("1800"));
     f.click("szsave");
@@ -209,7 +200,7 @@ void TestJiedai::editAndSaveWithoutLeavingRow() {
     QCOMPARE(f.panels().at(0), QStringLiteral("借出：1800元"));
 }
 
-void TestJiedai::closeWithPendingEditsStoresNothing() {
+void TestLoansWindow::closeWithPendingEditsStoresNothing() {
     LoansFixture f({kLent});
     f.type(0, "listman", QStringLiteral("改名"));
     QVERIFY(f.grid()->commitEditor());
@@ -222,7 +213,7 @@ void TestJiedai::closeWithPendingEditsStoresNothing() {
     QCOMPARE(f.stored(), 1);
 }
 
-void TestJiedai::flagSetAndSavedLeavesTotals() {
+void TestLoansWindow::flagSetAndSavedLeavesTotals() {
     LoansFixture f({kLent, kBorrowed});
     const int flag = f.dataset()->fieldIndex("flag");
     QModelIndex cell = f.grid()->model()->index(0, flag);
@@ -236,7 +227,7 @@ void TestJiedai::flagSetAndSavedLeavesTotals() {
     QCOMPARE(f.panels().at(0), QStringLiteral("借出：1500元"));
 }
 
-void TestJiedai::unsavedRowsNotCounted() {
+void TestLoansWindow::unsavedRowsNotCounted() {
     LoansFixture f;
     f.click("addszgl");
     f.type(0, "action", QStringLiteral("借给别人"));
@@ -250,7 +241,7 @@ void TestJiedai::unsavedRowsNotCounted() {
     QCOMPARE(f.program.scalar("select count(*) from borrow where flag = 0").toInt(), 1);
 }
 
-void TestJiedai::refusedSaveKeepsEverything() {
+void TestLoansWindow::refusedSaveKeepsEverything() {
     LoansFixture f({kLent, kBorrowed});
     f.program.exec("create trigger refuse before insert on borrow when new.memo = 'bad' "
                    "begin select raise(abort, 'refused by the books'); end");
@@ -277,7 +268,7 @@ void TestJiedai::refusedSaveKeepsEverything() {
              QStringLiteral("good"));
 }
 
-void TestJiedai::badAmountKeepsRowUnderEdit() {
+void TestLoansWindow::badAmountKeepsRowUnderEdit() {
     LoansFixture f({kLent});
     f.type(0, "money", QStringLiteral("12x"));
     QLineEdit* editor = f.grid()->currentEditor()->lineEdit();
@@ -290,7 +281,7 @@ void TestJiedai::badAmountKeepsRowUnderEdit() {
     QCOMPARE(f.program.scalar("select money from borrow").toDouble(), 1500.0);
 }
 
-void TestJiedai::badDateShowsConversionError() {
+void TestLoansWindow::badDateShowsConversionError() {
     LoansFixture f({kLent});
     f.type(0, "hopedate", QStringLiteral("2026-02-30"));
     QVERIFY(!f.grid()->commitEditor());
@@ -298,136 +289,7 @@ void TestJiedai::badDateShowsConversionError() {
     QCOMPARE(f.grid()->currentEditor()->text(), QStringLiteral("2026-02-30"));
 }
 
-void TestJiedai::keyDownPastLastRowAppendsOnce() {
-    LoansFixture f({kLent});
-    QLineEdit* e = f.cell(0, "listman");
-    QTest::keyClick(e, Qt::Key_Down);
-    QCOMPARE(f.dataset()->rowCount(), 2);
-    QVERIFY(f.dataset()->isInserting());
-    QTest::keyClick(f.grid()->currentEditor()->lineEdit(), Qt::Key_Down);
-    QCOMPARE(f.dataset()->rowCount(), 2);
-}
-
-void TestJiedai::tabWrapsToNextRow() {
-    LoansFixture f({kLent, kBorrowed});
-    QLineEdit* e = f.cell(0, "memo");
-    QTest::keyClick(e, Qt::Key_Tab);
-    QCOMPARE(f.grid()->currentIndex().row(), 1);
-    QCOMPARE(f.grid()->currentIndex().column(), f.dataset()->fieldIndex("borrowdate"));
-    // Enter moves like Tab.
-    QTest::keyClick(f.grid()->currentEditor()->lineEdit(), Qt::Key_Return);
-    QCOMPARE(f.grid()->currentIndex().column(), f.dataset()->fieldIndex("action"));
-}
-
-void TestJiedai::shiftTabWrapsBack() {
-    LoansFixture f({kLent, kBorrowed});
-    QLineEdit* e = f.cell(1, "borrowdate");
-    QTest::keyClick(e, Qt::Key_Backtab, Qt::ShiftModifier);
-    QCOMPARE(f.grid()->currentIndex().row(), 0);
-    QCOMPARE(f.grid()->currentIndex().column(), f.dataset()->fieldIndex("memo"));
-}
-
-void TestJiedai::insertKeyInsertsAtCursor() {
-    LoansFixture f({kLent, kBorrowed});
-    QLineEdit* e = f.cell(1, "listman");
-    QTest::keyClick(e, Qt::Key_Insert);
-    QCOMPARE(f.dataset()->rowCount(), 3);
-    QCOMPARE(f.dataset()->currentRow(), 1);
-    QCOMPARE(f.dataset()->rowState(1), TableDataset::RowState::New);
-    QCOMPARE(f.dataset()->value(2, f.dataset()->fieldIndex("listman")).toString(),
-             QStringLiteral("李娜"));
-    typeText(f.grid()->currentEditor()->lineEdit(), QStringLiteral("中间"));
-    f.click("szsave");
-    QCOMPARE(f.stored(), 3);
-}
-
-void TestJiedai::ctrlDeleteAsksGridQuestion_data() {
-    QTest::addColumn<bool>("several");
-    QTest::addColumn<int>("answer");
-    QTest::addColumn<int>("rowsLeft");
-    QTest::newRow("one row, OK") << false << int(Dialogs::Answer::Ok) << 2;
-    QTest::newRow("one row, Cancel") << false << int(Dialogs::Answer::Cancel) << 3;
-    QTest::newRow("two rows, OK") << true << int(Dialogs::Answer::Ok) << 1;
-}
-
-void TestJiedai::ctrlDeleteAsksGridQuestion() {
-    QFETCH(bool, several);
-    QFETCH(int, answer);
-    QFETCH(int, rowsLeft);
-    LoansFixture f({kLent, kBorrowed, "('2026-03-01', '借给别人', 1, '赵六', 0, '')"});
-    QLineEdit* e = f.cell(0, "listman");
-    if (several) {
-        auto* sm = f.grid()->selectionModel();
-        sm->select(f.grid()->model()->index(0, 0), QItemSelectionModel::Select);
-        sm->select(f.grid()->model()->index(1, 0), QItemSelectionModel::Select);
-    }
-    f.program.dialogs.answerNext(Dialogs::Answer(answer));
-    QTest::keyClick(e, Qt::Key_Delete, Qt::ControlModifier);
-    QCOMPARE(f.program.dialogs.shown.last().text,
-             several ? QStringLiteral("Delete all selected records?")
-                     : QStringLiteral("Delete record?"));
-    QCOMPARE(f.program.dialogs.shown.last().buttons, Dialogs::Buttons::OkCancel);
-    QCOMPARE(f.dataset()->rowCount(), rowsLeft);
-    QCOMPARE(f.stored(), 3); // only 保存 writes
-}
-
-void TestJiedai::escapeAbandonsCellThenRow() {
-    LoansFixture f({kLent});
-    f.type(0, "listman", QStringLiteral("甲"));
-    QVERIFY(f.grid()->commitEditor());
-    f.type(0, "memo", QStringLiteral("乙"));
-    QLineEdit* e = f.grid()->currentEditor()->lineEdit();
-    QTest::keyClick(e, Qt::Key_Escape);
-    QCOMPARE(f.grid()->currentEditor()->text(), QString());
-    QCOMPARE(f.dataset()->value(0, f.dataset()->fieldIndex("listman")).toString(),
-             QStringLiteral("甲"));
-    QTest::keyClick(f.grid()->currentEditor()->lineEdit(), Qt::Key_Escape);
-    QCOMPARE(f.dataset()->value(0, f.dataset()->fieldIndex("listman")).toString(),
-             QStringLiteral("张伟"));
-    QVERIFY(!f.dataset()->hasPendingChanges());
-    // On a new row Esc makes it vanish.
-    f.click("addszgl");
-    QCOMPARE(f.dataset()->rowCount(), 2);
-    QTest::keyClick(f.grid()->currentEditor()->lineEdit(), Qt::Key_Escape);
-    QCOMPARE(f.dataset()->rowCount(), 1);
-}
-
-void TestJiedai::newUntouchedRowVanishesWhenFocusLeaves() {
-    LoansFixture f({kLent});
-    f.cell(0, "listman");
-    f.click("addszgl");
-    QCOMPARE(f.dataset()->rowCount(), 2);
-    QVERIFY(f.grid()->currentEditor());
-    QLineEdit outside(f.window.get());
-    outside.show();
-    f.window->activateWindow();
-    f.grid()->currentEditor()->lineEdit()->setFocus();
-    QCoreApplication::processEvents();
-    outside.setFocus();
-    QCoreApplication::processEvents();
-    QCOMPARE(f.dataset()->rowCount(), 1);
-}
-
-void TestJiedai::columnsFillTheGrid() {
-    LoansFixture f({kLent});
-    auto total = [&] {
-        int sum = 0;
-        for (int c = 0; c < f.dataset()->fieldCount(); ++c)
-            if (!f.grid()->isColumnHidden(c))
-                sum += f.grid()->columnWidth(c);
-        return sum;
-    };
-    QCOMPARE(total(), f.grid()->viewport()->width());
-    const int money = f.dataset()->fieldIndex("money");
-    const int person = f.dataset()->fieldIndex("listman");
-    QVERIFY(f.grid()->columnWidth(person) < f.grid()->columnWidth(money) * 2);
-    // A dragged column keeps its width; the others shrink to fill the rest.
-    f.grid()->horizontalHeader()->resizeSection(money, 200);
-    QTRY_COMPARE(total(), f.grid()->viewport()->width());
-    QVERIFY(qAbs(f.grid()->columnWidth(money) - 200) <= 1);
-}
-
-void TestJiedai::titlesAndPickList() {
+void TestLoansWindow::titlesAndPickList() {
     LoansFixture f({kLent});
     QCOMPARE(f.window->windowTitle(), QStringLiteral("借贷管理"));
     const QStringList titles{"借贷日期",   "借贷行为",     "金额", "人员",
@@ -452,5 +314,5 @@ void TestJiedai::titlesAndPickList() {
     QCOMPARE(f.program.scalar("select action from borrow").toString(), QStringLiteral("还款"));
 }
 
-QTEST_MAIN(TestJiedai)
-#include "tst_jiedai.moc"
+QTEST_MAIN(TestLoansWindow)
+#include "tst_loanswindow.moc"

@@ -1,8 +1,8 @@
-#include "app/mainform.h"
+#include "app/mainwindow.h"
 
 #include "app/startup.h"
-#include "platform/actionguard.h"
 #include "platform/context.h"
+#include "platform/dialogs.h"
 #include "platform/widgets/look.h"
 
 #include <QScreen>
@@ -19,8 +19,8 @@ constexpr int kClientHeight = 269;
 constexpr int kPictureSize = 32;
 } // namespace
 
-Tbank::Tbank(const Context& context, std::optional<QString> storedPassword, Windows windows,
-             QWidget* parent)
+MainWindow::MainWindow(const Context& context, std::optional<QString> storedPassword,
+                       Windows windows, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::MSWindowsFixedSizeDialogHint),
       m_context(context), m_stored(std::move(storedPassword)), m_windows(std::move(windows)) {
@@ -48,15 +48,15 @@ Tbank::Tbank(const Context& context, std::optional<QString> storedPassword, Wind
     setTabOrder(login, logoff);
     setTabOrder(logoff, sys);
 
-    connect(sz, &QToolButton::clicked, this, &Tbank::szClick);
-    connect(jd, &QToolButton::clicked, this, &Tbank::jdClick);
-    connect(cx, &QToolButton::clicked, this, &Tbank::cxClick);
-    connect(login, &QToolButton::clicked, this, &Tbank::loginClick);
-    connect(logoff, &QToolButton::clicked, this, &Tbank::logoffClick);
-    connect(sys, &QToolButton::clicked, this, &Tbank::sysClick);
+    connect(sz, &QToolButton::clicked, this, &MainWindow::openLedger);
+    connect(jd, &QToolButton::clicked, this, &MainWindow::openLoans);
+    connect(cx, &QToolButton::clicked, this, &MainWindow::openSavings);
+    connect(login, &QToolButton::clicked, this, &MainWindow::enterPassword);
+    connect(logoff, &QToolButton::clicked, this, &MainWindow::quit);
+    connect(sys, &QToolButton::clicked, this, &MainWindow::openSettings);
 }
 
-void Tbank::showEvent(QShowEvent* event) {
+void MainWindow::showEvent(QShowEvent* event) {
     // Centred on the desktop when it first shows: only now is the frame around it known.
     if (!m_placed && !event->spontaneous()) {
         m_placed = true;
@@ -69,8 +69,8 @@ void Tbank::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
 }
 
-QToolButton* Tbank::makeButton(const QString& name, const QString& caption, int left, int top,
-                               int icon) {
+QToolButton* MainWindow::makeButton(const QString& name, const QString& caption, int left, int top,
+                                    int icon) {
     auto* b = new QToolButton(this);
     b->setObjectName(name);
     b->setText(caption);
@@ -83,51 +83,46 @@ QToolButton* Tbank::makeButton(const QString& name, const QString& caption, int 
     return b;
 }
 
-QToolButton* Tbank::button(const QString& name) const {
+QToolButton* MainWindow::button(const QString& name) const {
     return findChild<QToolButton*>(name);
 }
 
-void Tbank::openWindow(const WindowFactory& factory) {
+void MainWindow::openGuarded(const WindowFactory& factory) {
     if (!passwordPasses(m_stored, m_entered)) {
         m_context.dialogs.message(kCaption, QStringLiteral("对不起，你非法登录本系统！"),
                                   Dialogs::Buttons::Ok, Dialogs::Icon::Question,
                                   Dialogs::Answer::Ok);
         return;
     }
-    if (!factory)
-        return;
-    std::unique_ptr<QDialog> window;
-    if (!guarded(m_context.dialogs, [&] { window = factory(this); }) || !window)
-        return;
-    window->exec();
+    openWindow(factory, this, m_context.dialogs);
 }
 
-void Tbank::szClick() {
-    openWindow(m_windows.ledger);
+void MainWindow::openLedger() {
+    openGuarded(m_windows.ledger);
 }
 
-void Tbank::jdClick() {
-    openWindow(m_windows.loans);
+void MainWindow::openLoans() {
+    openGuarded(m_windows.loans);
 }
 
-void Tbank::cxClick() {
-    openWindow(m_windows.savings);
+void MainWindow::openSavings() {
+    openGuarded(m_windows.savings);
 }
 
-void Tbank::sysClick() {
-    openWindow(m_windows.settings);
+void MainWindow::openSettings() {
+    openGuarded(m_windows.settings);
 }
 
-void Tbank::loginClick() {
+void MainWindow::enterPassword() {
     m_entered = m_context.dialogs.input(kCaption, QStringLiteral("输入密码"), QString())
                     .value_or(QString());
 }
 
-void Tbank::logoffClick() {
+void MainWindow::quit() {
     close();
 }
 
-void Tbank::restoreAndRaise() {
+void MainWindow::restoreAndRaise() {
     setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
     show();
     raise();

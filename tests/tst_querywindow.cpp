@@ -1,7 +1,7 @@
 // The query window, driven as a user drives it: bring a page to the front by its tab, set the
 // period boxes, press the buttons, read the grids and the totals line.
 #include "platform/apperror.h"
-#include "reports/szquery.h"
+#include "reports/querywindow.h"
 #include "support/ledgerentries.h"
 #include "support/testprogram.h"
 
@@ -35,11 +35,11 @@ const QList<Entry> kLedger{
     {"2026-11-30", "支出", 20},
 };
 
-QStringList panels(const Tfmszquery& w) {
+QStringList panels(const QueryWindow& w) {
     return {w.statusPanel(0)->text(), w.statusPanel(1)->text(), w.statusPanel(2)->text()};
 }
 
-QTableView* grid(const Tfmszquery& w, const char* name) {
+QTableView* grid(const QueryWindow& w, const char* name) {
     auto* g = w.findChild<QTableView*>(QLatin1String(name));
     if (!g)
         qFatal("no grid %s", name);
@@ -77,7 +77,7 @@ QStringList titles(QTableView* g) {
     return out;
 }
 
-void click(const Tfmszquery& w, const char* button) {
+void click(const QueryWindow& w, const char* button) {
     auto* b = w.findChild<QToolButton*>(QLatin1String(button));
     if (!b)
         qFatal("no button %s", button);
@@ -86,12 +86,12 @@ void click(const Tfmszquery& w, const char* button) {
 }
 
 // Brings a page to the front by clicking its tab.
-void enterPage(const Tfmszquery& w, int page) {
+void enterPage(const QueryWindow& w, int page) {
     QTabBar* bar = w.findChild<QTabWidget*>(QStringLiteral("RzPage"))->tabBar();
     QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(page).center());
 }
 
-QString textOf(const Tfmszquery& w, const char* box) {
+QString textOf(const QueryWindow& w, const char* box) {
     if (auto* s = w.findChild<QSpinBox*>(QLatin1String(box)))
         return s->text();
     if (auto* c = w.findChild<QComboBox*>(QLatin1String(box)))
@@ -100,13 +100,13 @@ QString textOf(const Tfmszquery& w, const char* box) {
 }
 
 // The period boxes: year_edit, month_edit, RzSpinEdit2, season, year_edit2.
-QStringList boxes(const Tfmszquery& w) {
+QStringList boxes(const QueryWindow& w) {
     return {textOf(w, "year_edit"), textOf(w, "month_edit"), textOf(w, "RzSpinEdit2"),
             textOf(w, "season"), textOf(w, "year_edit2")};
 }
 
 // Replaces the text of a box by typing, as a user does after selecting it.
-void type(const Tfmszquery& w, const char* box, const QString& text) {
+void type(const QueryWindow& w, const char* box, const QString& text) {
     if (auto* c = w.findChild<QComboBox*>(QLatin1String(box))) {
         c->lineEdit()->selectAll();
         QTest::keyClicks(c->lineEdit(), text);
@@ -124,7 +124,7 @@ QDateTime at(int y, int m, int d) {
 
 } // namespace
 
-class TestSzQuery : public QObject {
+class TestQueryWindow : public QObject {
     Q_OBJECT
 private slots:
     void opening_data();
@@ -151,7 +151,7 @@ private slots:
     void closeButtons();
 };
 
-void TestSzQuery::opening_data() {
+void TestQueryWindow::opening_data() {
     QTest::addColumn<bool>("withEntries");
     QTest::addColumn<QStringList>("totals");
     QTest::newRow("empty ledger") << false
@@ -162,12 +162,12 @@ void TestSzQuery::opening_data() {
                                                  "余额：9911.47元"};
 }
 
-void TestSzQuery::opening() {
+void TestQueryWindow::opening() {
     QFETCH(bool, withEntries);
     TestProgram tp;
     if (withEntries)
         insert(tp, kLedger);
-    Tfmszquery w(tp.context());
+    QueryWindow w(tp.context());
     w.show();
 
     QCOMPARE(w.windowTitle(), QStringLiteral("综合查询"));
@@ -196,15 +196,15 @@ void TestSzQuery::opening() {
     QCOMPARE(boxes(w), (QStringList{"2003", "01", "2003", "1", "2003"}));
 }
 
-void TestSzQuery::openingFailsWithoutDatabase() {
+void TestQueryWindow::openingFailsWithoutDatabase() {
     TestProgram tp;
     QVERIFY(QFile::remove(tp.databasePath()));
-    QVERIFY_THROWS_EXCEPTION(AppError, Tfmszquery(tp.context()));
+    QVERIFY_THROWS_EXCEPTION(AppError, QueryWindow(tp.context()));
     // The opener shows the error; the window itself showed nothing.
     QVERIFY(tp.dialogs.shown.isEmpty());
 }
 
-void TestSzQuery::enteringAPage_data() {
+void TestQueryWindow::enteringAPage_data() {
     QTest::addColumn<QDateTime>("now");
     QTest::addColumn<QList<int>>("pages"); // entered in this order; the last one is checked
     QTest::addColumn<QString>("entriesGrid");
@@ -242,14 +242,14 @@ void TestSzQuery::enteringAPage_data() {
         << QStringList{"今日收入：15.27元", "今日支出：36.80元", "今日余额：-21.53元"};
 }
 
-void TestSzQuery::enteringAPage() {
+void TestQueryWindow::enteringAPage() {
     QFETCH(QDateTime, now);
     QFETCH(QList<int>, pages);
     QFETCH(QString, entriesGrid);
     TestProgram tp;
     insert(tp, kLedger);
     tp.clock.set(now);
-    Tfmszquery w(tp.context());
+    QueryWindow w(tp.context());
     w.show();
     for (int page : pages)
         enterPage(w, page);
@@ -262,7 +262,7 @@ void TestSzQuery::enteringAPage() {
     QVERIFY(tp.dialogs.shown.isEmpty());
 }
 
-void TestSzQuery::monthText_data() {
+void TestQueryWindow::monthText_data() {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<int>("upSteps");
     QTest::addColumn<QString>("text");
@@ -273,11 +273,11 @@ void TestSzQuery::monthText_data() {
     QTest::newRow("spin up from 07 to 10") << "7" << 3 << "10";
 }
 
-void TestSzQuery::monthText() {
+void TestQueryWindow::monthText() {
     QFETCH(QString, typed);
     QFETCH(int, upSteps);
     TestProgram tp;
-    Tfmszquery w(tp.context());
+    QueryWindow w(tp.context());
     w.show();
     enterPage(w, 1);
     auto* month = w.findChild<QSpinBox*>(QStringLiteral("month_edit"));
@@ -289,19 +289,19 @@ void TestSzQuery::monthText() {
     QTEST(month->text(), "text");
 }
 
-void TestSzQuery::yearBoxTakesDigitsOnly() {
+void TestQueryWindow::yearBoxTakesDigitsOnly() {
     TestProgram tp;
-    Tfmszquery w(tp.context());
+    QueryWindow w(tp.context());
     w.show();
     enterPage(w, 3);
     type(w, "year_edit2", QStringLiteral("2x0.0 6a"));
     QCOMPARE(textOf(w, "year_edit2"), QStringLiteral("2006"));
 }
 
-void TestSzQuery::monthChosenByTyping() {
+void TestQueryWindow::monthChosenByTyping() {
     TestProgram tp;
     insert(tp, kLedger);
-    Tfmszquery w(tp.context());
+    QueryWindow w(tp.context());
     w.show();
     enterPage(w, 1);
     type(w, "year_edit", QStringLiteral("2006"));
@@ -321,10 +321,10 @@ void TestSzQuery::monthChosenByTyping() {
     QVERIFY(tp.dialogs.shown.isEmpty());
 }
 
-void TestSzQuery::monthRefreshShowsCurrentMonth() {
+void TestQueryWindow::monthRefreshShowsCurrentMonth() {
     TestProgram tp; // today is 2026-12-09
     insert(tp, kLedger);
-    Tfmszquery w(tp.context());
+    QueryWindow w(tp.context());
     w.show();
     enterPage(w, 1);
     type(w, "year_edit", QStringLiteral("2006"));
@@ -341,10 +341,10 @@ void TestSzQuery::monthRefreshShowsCurrentMonth() {
     QCOMPARE(textOf(w, "month_edit"), QStringLiteral("07"));
 }
 
-void TestSzQuery::seasonRefreshShowsChosenQuarter() {
+void TestQueryWindow::seasonRefreshShowsChosenQuarter() {
     TestProgram tp; // today is in the fourth quarter of 2026
     insert(tp, kLedger);
-    Tfmszquery w(tp.context());
+    QueryWindow w(tp.context());
     w.show();
     enterPage(w, 2);
     QCOMPARE(textOf(w, "season"), QStringLiteral("4"));
@@ -362,7 +362,7 @@ void TestSzQuery::seasonRefreshShowsChosenQuarter() {
     QCOMPARE(column(grid(w, "seasonDBGrid"), 0), (QStringList{"2005-06-30", "2005-05-17"}));
 }
 
-void TestSzQuery::dayButtonsLeaveTotals_data() {
+void TestQueryWindow::dayButtonsLeaveTotals_data() {
     QTest::addColumn<QString>("button");
     QTest::addColumn<bool>("analysisView");
     QTest::addColumn<QStringList>("rows");
@@ -378,12 +378,12 @@ void TestSzQuery::dayButtonsLeaveTotals_data() {
                                              "2026-12-09|收入|工资|基本|￥15.27|现金|"};
 }
 
-void TestSzQuery::dayButtonsLeaveTotals() {
+void TestQueryWindow::dayButtonsLeaveTotals() {
     QFETCH(QString, button);
     QFETCH(bool, analysisView);
     TestProgram tp;
     insert(tp, kLedger);
-    Tfmszquery w(tp.context());
+    QueryWindow w(tp.context());
     w.show();
     const QStringList overall = panels(w);
 
@@ -403,7 +403,7 @@ void TestSzQuery::dayButtonsLeaveTotals() {
     QCOMPARE(shownRows, rows);
 }
 
-void TestSzQuery::analysis_data() {
+void TestQueryWindow::analysis_data() {
     QTest::addColumn<int>("page");
     QTest::addColumn<QString>("year"); // typed into the year page's box
     QTest::addColumn<QString>("button");
@@ -438,7 +438,7 @@ void TestSzQuery::analysis_data() {
                           << QStringList{"收入：151.00元", "支出：12872.60元", "余额：-12721.60元"};
 }
 
-void TestSzQuery::analysis() {
+void TestQueryWindow::analysis() {
     QFETCH(int, page);
     QFETCH(QString, year);
     QFETCH(QString, button);
@@ -452,7 +452,7 @@ void TestSzQuery::analysis() {
                 {"2026-10-02", "收入", 1, "理财", "利息"},
                 {"2026-02-14", "支出", 520, "礼物", "鲜花"},
                 {"2025-12-31", "收入", 3, "工资", "奖金"}});
-    Tfmszquery w(tp.context());
+    QueryWindow w(tp.context());
     w.show();
     enterPage(w, page);
     if (!year.isEmpty())
@@ -473,10 +473,10 @@ void TestSzQuery::analysis() {
     QCOMPARE(analysis->model()->rowCount(), 0);
 }
 
-void TestSzQuery::yearButtonsUseYearBox() {
+void TestQueryWindow::yearButtonsUseYearBox() {
     TestProgram tp;
     insert(tp, kLedger);
-    Tfmszquery w(tp.context());
+    QueryWindow w(tp.context());
     w.show();
     enterPage(w, 3);
     type(w, "year_edit2", QStringLiteral("2005"));
@@ -493,7 +493,7 @@ void TestSzQuery::yearButtonsUseYearBox() {
     QCOMPARE(textOf(w, "year_edit2"), QStringLiteral("2005"));
 }
 
-void TestSzQuery::invalidQuarter_data() {
+void TestQueryWindow::invalidQuarter_data() {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("button");
     QTest::addColumn<QString>("error");
@@ -511,12 +511,12 @@ void TestSzQuery::invalidQuarter_data() {
                                 << "季度只能是1、2、3或4：'0'";
 }
 
-void TestSzQuery::invalidQuarter() {
+void TestQueryWindow::invalidQuarter() {
     QFETCH(QString, typed);
     QFETCH(QString, button);
     TestProgram tp;
     insert(tp, kLedger);
-    Tfmszquery w(tp.context());
+    QueryWindow w(tp.context());
     w.show();
     enterPage(w, 2);
     const QStringList totals = panels(w);
@@ -535,10 +535,10 @@ void TestSzQuery::invalidQuarter() {
     QCOMPARE(textOf(w, "season"), typed);
 }
 
-void TestSzQuery::failedStatementKeepsTotals() {
+void TestQueryWindow::failedStatementKeepsTotals() {
     TestProgram tp;
     insert(tp, kLedger);
-    Tfmszquery w(tp.context());
+    QueryWindow w(tp.context());
     w.show();
     enterPage(w, 1);
     const QStringList totals = panels(w);
@@ -554,13 +554,13 @@ void TestSzQuery::failedStatementKeepsTotals() {
     QCOMPARE(grid(w, "monthDBGrid")->model()->rowCount(), 0);
 }
 
-void TestSzQuery::longListLoadsAsTheGridScrolls() {
+void TestQueryWindow::longListLoadsAsTheGridScrolls() {
     TestProgram tp;
     tp.exec(QStringLiteral("with recursive n(i) as (select 0 union all select i + 1 from n "
                            "where i < 599) insert into mysalary (adddate, sz, szdl, szxl, money) "
                            "select date('2026-01-01', '+' || (i % 365) || ' days'), '收入', "
                            "'工资', '基本', 1 from n"));
-    Tfmszquery w(tp.context());
+    QueryWindow w(tp.context());
     w.show();
     enterPage(w, 3);
     QCOMPARE(panels(w).first(), QStringLiteral("年度收入：600.00元"));
@@ -578,7 +578,7 @@ void TestSzQuery::longListLoadsAsTheGridScrolls() {
     QCOMPARE(column(g, 0).last(), QStringLiteral("2026-01-01"));
 }
 
-void TestSzQuery::closeButtons_data() {
+void TestQueryWindow::closeButtons_data() {
     QTest::addColumn<int>("page");
     QTest::addColumn<QString>("button");
     QTest::newRow("今日收支") << 0 << "closeform";
@@ -587,11 +587,11 @@ void TestSzQuery::closeButtons_data() {
     QTest::newRow("年度收支") << 3 << "year_close";
 }
 
-void TestSzQuery::closeButtons() {
+void TestQueryWindow::closeButtons() {
     QFETCH(int, page);
     QFETCH(QString, button);
     TestProgram tp;
-    Tfmszquery w(tp.context());
+    QueryWindow w(tp.context());
     w.open();
     if (page > 0)
         enterPage(w, page);
@@ -602,5 +602,5 @@ void TestSzQuery::closeButtons() {
     QVERIFY(tp.dialogs.shown.isEmpty());
 }
 
-QTEST_MAIN(TestSzQuery)
-#include "tst_szquery.moc"
+QTEST_MAIN(TestQueryWindow)
+#include "tst_querywindow.moc"

@@ -1,0 +1,164 @@
+#include "ledger/ledgerwindow.h"
+
+#include "data/tabledataset.h"
+#include "lists/gbk.h"
+#include "lists/listfiles.h"
+#include "platform/actionguard.h"
+#include "platform/apperror.h"
+#include "platform/context.h"
+#include "ui/datagrid.h"
+#include "ui/gridmodel.h"
+#include "ui/openwindow.h"
+
+#include <QPushButton>
+#include <QTimer>
+
+namespace {
+
+constexpr int kMaxRecent = 100;
+const QColor kStripe(234, 234, 234);
+
+} // namespace
+
+QList<GridColumn> ledgerColumns() {
+    const Qt::Alignment center = Qt::AlignCenter;
+    const Qt::Alignment left = Qt::AlignLeft | Qt::AlignVCenter;
+    return {
+        {QStringLiteral("日期"), QStringLiteral("adddate"), 77, ColumnKind::Date, {}, center},
+        {QStringLiteral("收支"),
+         QStringLiteral("sz"),
+         51,
+         ColumnKind::PickList,
+         {QStringLiteral("收入"), QStringLiteral("支出")},
+         center},
+        {QStringLiteral("大类"), QStringLiteral("szdl"), 80, ColumnKind::PickList, {}, left},
+        {QStringLiteral("细类"), QStringLiteral("szxl"), 80, ColumnKind::PickList, {}, left},
+        {QStringLiteral("金额"),
+         QStringLiteral("money"),
+         60,
+         ColumnKind::Amount,
+         {},
+         Qt::AlignRight | Qt::AlignVCenter},
+        {QStringLiteral("支付方式"), QStringLiteral("zffs"), 66, ColumnKind::PickList, {}, left},
+        {QStringLiteral("备注"), QStringLiteral("memo"), 86, ColumnKind::Text, {}, left},
+    };
+}
+
+LedgerWindow::LedgerWindow(const Context& context, WindowFactory queryWindow,
+                           WindowFactory chartWindow, QWidget* parent)
+    : TableWindow(context,
+                  {.objectName = QStringLiteral("fmszgl"),
+                   .caption = QStringLiteral("收支管理"),
+                   .table = QStringLiteral("mysalary"),
+                   .clientSize = QSize(561, 545)},
+                  ledgerColumns(), parent),
+      m_queryWindow(std::move(queryWindow)), m_chartWindow(std::move(chartWindow)) {
+    auto* query = addButton(QStringLiteral("sz_query"), QStringLiteral("查询"), -1);
+    auto* chart = addButton(QStringLiteral("szchart"), QStringLiteral("图表"), -1);
+    query->setIcon(QIcon());
+    chart->setIcon(QIcon());
+    connect(query, &QPushButton::clicked, this, &LedgerWindow::openQueryWindow);
+    connect(chart, &QPushButton::clicked, this, &LedgerWindow::openChartsWindow);
+
+    // Focus order: 保存, 删除, 查询, 图表, the grid, 取消, 新增.
+    QWidget* order[] = {
+        button(QStringLiteral("szsave")),   button(QStringLiteral("szdel")),  query, chart, grid(),
+        button(QStringLiteral("szcancle")), button(QStringLiteral("addszgl"))};
+    for (size_t i = 0; i + 1 < std::size(order); ++i)
+        setTabOrder(order[i], order[i + 1]);
+
+    setChoices(QStringLiteral("szdl"),
+               [this](int row, ChoiceMoment m) { return majorChoicesFor(row, m); });
+    setChoices(QStringLiteral("szxl"),
+               [this](int row, ChoiceMoment m) { return minorChoicesFor(row, m); });
+    setChoices(QStringLiteral("zffs"), [this](int, ChoiceMoment) { return m_paymentChoices; });
+    setRecentChoices(QStringLiteral("szdl"), [this] { return m_recentMajors; });
+    onCommit(QStringLiteral("sz"),
+             [this](CommittedRow&, const QVariant& value) { readMajors(value.toString()); });
+    onCommit(QStringLiteral("szdl"), [this](CommittedRow& row, const QVariant& value) {
+        majorEntered(row.value(QStringLiteral("sz")).toString(), value.toString());
+    });
+
+    grid()->gridModel()->setRowBackground([this](int row) { return rowColor(row); });
+    // Entering or leaving insert state recolours every row.
+    connect(dataset(), &TableDataset::editStateChanged, grid()->viewport(),
+            qOverload<>(&QWidget::update));
+
+    // The payment methods are read once, when the window opens.
+    guarded(context.dialogs, [&] {
+        m_paymentChoices = lists::decodeAll(lists::read_list(
+            context.programFolder, QString::fromLatin1(lists::kPaymentMethodFile)));
+    });
+}
+
+QColor LedgerWindow::rowColor(int row) const {
+    const int number = dataset()->recordNumber(row);
+    return number > 0 && number % 2 == 0 ? kStripe : QColor(Qt::white);
+}
+
+QString LedgerWindow::rowText(int row, const char* field) const {
+    return dataset()->value(row, dataset()->fieldIndex(QString::fromLatin1(field))).toString();
+}
+
+void LedgerWindow::reportOnce(const QString& file, const QString& error) {
+    // An unreadable list is reported once per window; the column keeps its choices.
+    if (m_reported.contains(file))
+        return;
+    m_reported.insert(file);
+    QTimer::singleShot(0, this, [this, error] { context().dialogs.showError(error); });
+}
+
+void LedgerWindow::readMajors(const QString& direction) {
+    const QString file = lists::majorFile(lists::directionOf(direction));
+    try {
+        m_majorChoices = lists::decodeAll(lists::read_list(context().programFolder, file));
+        m_reported.remove(file);
+    } catch (const AppError& e) {
+        reportOnce(file, e.text());
+    }
+}
+
+void LedgerWindow::readMinors(const QString& direction, const QString& major) {
+    const lists::Direction d = lists::directionOf(direction);
+    const QString file = lists::minorFile(d);
+    try {
+        m_minorChoices = lists::decodeAll(
+            lists::minor_categories(context().programFolder, d, lists::encode(major)));
+        m_reported.remove(file);
+    } catch (const AppError& e) {
+        reportOnce(file, e.text());
+    }
+}
+
+QStringList LedgerWindow::majorChoicesFor(int row, ChoiceMoment moment) {
+    const QString direction = rowText(row, "sz");
+    if (moment == ChoiceMoment::ButtonPressed && direction.isEmpty())
+        m_majorChoices << QString(); // no file read for a row without a direction
+    else if (moment != ChoiceMoment::Typing)
+        readMajors(direction);
+    return m_majorChoices;
+}
+
+QStringList LedgerWindow::minorChoicesFor(int row, ChoiceMoment moment) {
+    if (moment != ChoiceMoment::Typing)
+        readMinors(rowText(row, "sz"), rowText(row, "szdl"));
+    return m_minorChoices;
+}
+
+void LedgerWindow::majorEntered(const QString& direction, const QString& major) {
+    readMinors(direction, major);
+    if (!major.trimmed().isEmpty()) {
+        m_recentMajors.removeAll(major);
+        m_recentMajors.prepend(major);
+        while (m_recentMajors.size() > kMaxRecent)
+            m_recentMajors.removeLast();
+    }
+}
+
+void LedgerWindow::openQueryWindow() {
+    openWindow(m_queryWindow, this, context().dialogs);
+}
+
+void LedgerWindow::openChartsWindow() {
+    openWindow(m_chartWindow, this, context().dialogs);
+}

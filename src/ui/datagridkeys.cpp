@@ -1,0 +1,228 @@
+// The grid's keyboard: moving between cells and rows, appending past the last row, Insert,
+// Ctrl+Delete and Esc.
+#include "data/tabledataset.h"
+#include "platform/actionguard.h"
+#include "ui/celleditor.h"
+#include "ui/datagrid.h"
+#include "ui/gridmodel.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <algorithm>
+
+bool DataGrid::onUntouchedNewRow() const {
+    return m_dataset->isInserting() && !m_dataset->editTouched() &&
+           !(m_editor && m_editor->isModified());
+}
+
+void DataGrid::goTo(int row, int src) {
+    if (row < 0 || row >= m_model->rowCount())
+        return;
+    setCurrentIndex(m_model->index(row, src));
+    scrollTo(currentIndex());
+    openEditor();
+}
+
+void DataGrid::moveNext() {
+    if (!commitEditor())
+        return;
+    const QList<int> cols = visibleSourceColumns();
+    const int at = int(cols.indexOf(currentSourceColumn()));
+    const int row = m_dataset->currentRow();
+    if (at + 1 < cols.size()) {
+        goTo(row, cols[at + 1]);
+        return;
+    }
+    if (row + 1 < m_model->rowCount()) {
+        goTo(row + 1, cols.first());
+        return;
+    }
+    if (onUntouchedNewRow())
+        return;
+    guarded(m_dialogs, [&] { m_dataset->append(); });
+    goTo(m_dataset->currentRow(), cols.first());
+}
+
+void DataGrid::movePrevious() {
+    if (!commitEditor())
+        return;
+    const QList<int> cols = visibleSourceColumns();
+    const int at = int(cols.indexOf(currentSourceColumn()));
+    const int row = m_dataset->currentRow();
+    if (at > 0) {
+        goTo(row, cols[at - 1]);
+        return;
+    }
+    if (row > 0) {
+        const int target = row - 1;
+        const bool dropsCurrent = onUntouchedNewRow();
+        guarded(m_dialogs, [&] { m_dataset->setCurrentRow(target); });
+        Q_UNUSED(dropsCurrent);
+        goTo(m_dataset->currentRow(), cols.last());
+    }
+}
+
+void DataGrid::moveDown() {
+    if (!commitEditor())
+        return;
+    const int src = currentSourceColumn();
+    const int row = m_dataset->currentRow();
+    if (row + 1 < m_model->rowCount()) {
+        goTo(row + 1, src);
+        return;
+    }
+    if (onUntouchedNewRow())
+        return;
+    guarded(m_dialogs, [&] { m_dataset->append(); });
+    goTo(m_dataset->currentRow(), src);
+}
+
+void DataGrid::moveUp() {
+    if (!commitEditor())
+        return;
+    const int src = currentSourceColumn();
+    const int row = m_dataset->currentRow();
+    if (row <= 0)
+        return;
+    guarded(m_dialogs, [&] { m_dataset->setCurrentRow(row - 1); });
+    goTo(m_dataset->currentRow(), src);
+}
+
+void DataGrid::escape() {
+    if (m_editor && m_editor->isDropDownVisible()) {
+        m_editor->hideDropDown();
+        return;
+    }
+    if (m_editor && m_editor->isModified()) {
+        // First the cell...
+        m_editor->setText(m_model->data(m_editorIndex, Qt::EditRole).toString());
+        return;
+    }
+    // ...then the row.
+    const int src = currentSourceColumn();
+    abandonEditor();
+    m_dataset->cancelEdit();
+    if (m_dataset->currentRow() >= 0)
+        goTo(m_dataset->currentRow(), src);
+}
+
+void DataGrid::insertRow() {
+    if (!commitEditor())
+        return;
+    const int src = currentSourceColumn();
+    const int row = std::max(0, m_dataset->currentRow());
+    guarded(m_dialogs, [&] { m_dataset->insertAt(row); });
+    goTo(m_dataset->currentRow(), src);
+}
+
+void DataGrid::deleteSelectedRows() {
+    if (!commitEditor())
+        return;
+    QList<int> rows;
+    for (const QModelIndex& i : selectionModel()->selectedIndexes())
+        if (!rows.contains(i.row()))
+            rows << i.row();
+    if (rows.isEmpty() && m_dataset->currentRow() >= 0)
+        rows << m_dataset->currentRow();
+    if (rows.isEmpty())
+        return;
+    const QString question = rows.size() > 1 ? QStringLiteral("Delete all selected records?")
+                                             : QStringLiteral("Delete record?");
+    if (m_dialogs.message(QStringLiteral("Confirm"), question, Dialogs::Buttons::OkCancel,
+                          Dialogs::Icon::Question, Dialogs::Answer::Ok) != Dialogs::Answer::Ok)
+        return;
+    const int src = currentSourceColumn();
+    abandonEditor();
+    guarded(m_dialogs, [&] { m_dataset->deleteRows(rows); });
+    clearSelection();
+    if (m_dataset->currentRow() >= 0)
+        goTo(m_dataset->currentRow(), src);
+}
+
+bool DataGrid::handleKey(QKeyEvent* e) {
+    const auto mods = e->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+    const bool dropDown = m_editor && m_editor->isDropDownVisible();
+    switch (e->key()) {
+    case Qt::Key_Tab:
+        if (mods == Qt::NoModifier) {
+            moveNext();
+            return true;
+        }
+        break;
+    case Qt::Key_Backtab:
+        movePrevious();
+        return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (dropDown)
+            return false;
+        if (mods & Qt::ShiftModifier)
+            movePrevious();
+        else
+            moveNext();
+        return true;
+    case Qt::Key_Down:
+        if (dropDown || (mods & Qt::AltModifier))
+            return false;
+        moveDown();
+        return true;
+    case Qt::Key_Up:
+        if (dropDown)
+            return false;
+        moveUp();
+        return true;
+    case Qt::Key_Escape:
+        escape();
+        return true;
+    case Qt::Key_Insert:
+        if (mods == Qt::NoModifier) {
+            insertRow();
+            return true;
+        }
+        break;
+    case Qt::Key_Delete:
+        if (mods == Qt::ControlModifier) {
+            deleteSelectedRows();
+            return true;
+        }
+        break;
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+        // Inside an editor the arrows move the text cursor.
+        if (!m_editor) {
+            const QList<int> cols = visibleSourceColumns();
+            const int at = int(cols.indexOf(currentSourceColumn()));
+            const int to = e->key() == Qt::Key_Left ? at - 1 : at + 1;
+            if (to >= 0 && to < cols.size())
+                goTo(m_dataset->currentRow(), cols[to]);
+            return true;
+        }
+        break;
+    default:
+        break;
+    }
+    return false;
+}
+
+bool DataGrid::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && m_editor && watched == m_editor->lineEdit()) {
+        if (handleKey(static_cast<QKeyEvent*>(event)))
+            return true;
+    }
+    return QTableView::eventFilter(watched, event);
+}
+
+void DataGrid::keyPressEvent(QKeyEvent* event) {
+    if (handleKey(event))
+        return;
+    if (m_dataset->rowCount() == 0 && !event->text().isEmpty() && event->text().at(0).isPrint()) {
+        // Typing into an empty grid starts a new row.
+        guarded(m_dialogs, [&] { m_dataset->append(); });
+        goTo(m_dataset->currentRow(), currentSourceColumn());
+        if (m_editor)
+            QApplication::sendEvent(m_editor->lineEdit(), event);
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}

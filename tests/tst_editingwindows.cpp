@@ -1,0 +1,230 @@
+// What every editing window shares, run over each of them: documented names, 新增, 删除,
+// 保存, 取消, a refused batch and the grid's keys. A new editing window joins by adding one
+// entry to windowCases().
+#include "data/tabledataset.h"
+#include "ledger/ledgerwindow.h"
+#include "registers/loanswindow.h"
+#include "support/editingwindow.h"
+#include "support/testprogram.h"
+#include "ui/celleditor.h"
+#include "ui/datagrid.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+
+// One editing window as these tests see it.
+struct WindowCase {
+    QString name;
+    std::function<std::unique_ptr<TableWindow>(const Context&)> make;
+    QString table;
+    QString storedRow;  // an insert statement of one row whose memo is "甲"
+    QString firstField; // first and last column of the grid
+    QString lastField;
+    QString objectName;
+    QString gridName;
+    QString closeButton; // empty: no 关闭 button
+};
+
+const QList<WindowCase>& windowCases() {
+    static const QList<WindowCase> cases{
+        {QStringLiteral("ledger"),
+         [](const Context& c) {
+             return std::make_unique<LedgerWindow>(c, WindowFactory{}, WindowFactory{});
+         },
+         QStringLiteral("mysalary"),
+         QStringLiteral("insert into mysalary (adddate, sz, szdl, szxl, money, zffs, memo) "
+                        "values ('2026-01-05', '收入', '工资', '基本工资', 100, '现金', '甲')"),
+         QStringLiteral("adddate"), QStringLiteral("memo"), QStringLiteral("fmszgl"),
+         QStringLiteral("szDBGrid"), QString()},
+        {QStringLiteral("loans"), [](const Context& c) { return std::make_unique<LoansWindow>(c); },
+         QStringLiteral("borrow"),
+         QStringLiteral("insert into borrow (borrowdate, action, money, listman, flag, memo) "
+                        "values ('2026-01-05', '借给别人', 1500, '张伟', 0, '甲')"),
+         QStringLiteral("borrowdate"), QStringLiteral("memo"), QStringLiteral("fmjdgl"),
+         QStringLiteral("szDBGrid"), QStringLiteral("cmdclose")},
+    };
+    return cases;
+}
+
+// A window of one case over books holding `rows` copies of its stored row.
+struct Fixture {
+    Fixture(const QString& name, int rows) {
+        for (const WindowCase& c : windowCases())
+            if (c.name == name)
+                window = c;
+        for (int i = 0; i < rows; ++i)
+            program.exec(window.storedRow);
+        opened = window.make(program.context());
+        driver = std::make_unique<EditingWindowDriver>(*opened);
+        driver->show();
+    }
+    int stored() {
+        return program.scalar(QStringLiteral("select count(*) from ") + window.table).toInt();
+    }
+    QStringList storedMemos() {
+        QStringList out;
+        for (const QStringList& r :
+             program.rows(QStringLiteral("select memo from %1 order by id").arg(window.table)))
+            out << r.first();
+        return out;
+    }
+    EditingWindowDriver& f() { return *driver; }
+
+    TestProgram program;
+    WindowCase window;
+    std::unique_ptr<TableWindow> opened;
+    std::unique_ptr<EditingWindowDriver> driver;
+};
+
+void addWindowColumn() {
+    QTest::addColumn<QString>("window");
+}
+
+} // namespace
+
+class TestEditingWindows : public QObject {
+    Q_OBJECT
+private slots:
+    void documentedNames_data() { everyWindow(); }
+    void documentedNames();
+    void addTwiceThenSaveStoresOneRow_data() { everyWindow(); }
+    void addTwiceThenSaveStoresOneRow();
+    void deleteAsks_data();
+    void deleteAsks();
+    void cancelDropsEveryPendingChange_data() { everyWindow(); }
+    void cancelDropsEveryPendingChange();
+    void refusedBatchKeepsEverything_data() { everyWindow(); }
+    void refusedBatchKeepsEverything();
+    void keys_data() { everyWindow(); }
+    void keys();
+
+private:
+    static void everyWindow() {
+        addWindowColumn();
+        for (const WindowCase& c : windowCases())
+            QTest::newRow(qPrintable(c.name)) << c.name;
+    }
+};
+
+void TestEditingWindows::documentedNames() {
+    QFETCH(QString, window);
+    Fixture x(window, 0);
+    QCOMPARE(x.opened->objectName(), x.window.objectName);
+    QCOMPARE(x.f().grid()->objectName(), x.window.gridName);
+    const QList<std::pair<QString, QString>> buttons{
+        {"addszgl", "新增"}, {"szdel", "删除"}, {"szsave", "保存"}, {"szcancle", "取消"}};
+    for (const auto& [name, caption] : buttons) {
+        QVERIFY2(x.opened->button(name), qPrintable(name));
+        QCOMPARE(x.opened->button(name)->text(), caption);
+    }
+    if (x.window.closeButton.isEmpty()) {
+        for (QPushButton* b : x.opened->findChildren<QPushButton*>())
+            QVERIFY(b->text() != QStringLiteral("关闭"));
+    } else {
+        QVERIFY(x.opened->button(x.window.closeButton));
+        QCOMPARE(x.opened->button(x.window.closeButton)->text(), QStringLiteral("关闭"));
+    }
+}
+
+void TestEditingWindows::addTwiceThenSaveStoresOneRow() {
+    QFETCH(QString, window);
+    Fixture x(window, 1);
+    x.f().press(QStringLiteral("新增"));
+    x.f().press(QStringLiteral("新增")); // an untouched new row is not added twice
+    QCOMPARE(x.f().dataset()->rowCount(), 2);
+    x.f().type(1, QStringLiteral("memo"), QStringLiteral("乙"));
+    x.f().press(QStringLiteral("保存"));
+    QVERIFY(x.program.dialogs.errors().isEmpty());
+    QCOMPARE(x.storedMemos(), (QStringList{"甲", "乙"}));
+    QVERIFY(!x.f().dataset()->hasPendingChanges());
+}
+
+void TestEditingWindows::deleteAsks_data() {
+    addWindowColumn();
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<int>("storedAfterSave");
+    for (const WindowCase& c : windowCases()) {
+        QTest::addRow("%s, yes", qPrintable(c.name)) << c.name << int(Dialogs::Answer::Yes) << 1;
+        QTest::addRow("%s, no", qPrintable(c.name)) << c.name << int(Dialogs::Answer::No) << 2;
+    }
+}
+
+void TestEditingWindows::deleteAsks() {
+    QFETCH(QString, window);
+    QFETCH(int, answer);
+    QFETCH(int, storedAfterSave);
+    Fixture x(window, 2);
+    x.f().cell(0, QStringLiteral("memo"));
+    x.program.dialogs.answerNext(Dialogs::Answer(answer));
+    x.f().press(QStringLiteral("删除"));
+    QCOMPARE(x.program.dialogs.shown.last().text, QStringLiteral("是否确定要删除此数据?  "));
+    QCOMPARE(x.program.dialogs.shown.last().buttons, Dialogs::Buttons::YesNo);
+    QCOMPARE(x.f().dataset()->rowCount(), storedAfterSave);
+    QCOMPARE(x.stored(), 2); // only 保存 writes
+    x.f().press(QStringLiteral("保存"));
+    QCOMPARE(x.stored(), storedAfterSave);
+}
+
+void TestEditingWindows::cancelDropsEveryPendingChange() {
+    QFETCH(QString, window);
+    Fixture x(window, 2);
+    QVERIFY(x.f().enter(0, QStringLiteral("memo"), QStringLiteral("改")));
+    x.program.dialogs.answerNext(Dialogs::Answer::Yes);
+    x.f().cell(1, QStringLiteral("memo"));
+    x.f().press(QStringLiteral("删除"));
+    x.f().press(QStringLiteral("新增"));
+    x.f().type(1, QStringLiteral("memo"), QStringLiteral("新"));
+    x.f().press(QStringLiteral("取消"));
+    QCOMPARE(x.f().dataset()->rowCount(), 2);
+    QCOMPARE(x.f().value(0, QStringLiteral("memo")), QStringLiteral("甲"));
+    QVERIFY(!x.f().dataset()->hasPendingChanges());
+    x.f().press(QStringLiteral("保存"));
+    QCOMPARE(x.storedMemos(), (QStringList{"甲", "甲"}));
+}
+
+void TestEditingWindows::refusedBatchKeepsEverything() {
+    QFETCH(QString, window);
+    Fixture x(window, 1);
+    x.program.exec(QStringLiteral("create trigger refuse before insert on %1 when new.memo = "
+                                  "'bad' begin select raise(abort, 'refused by the books'); end")
+                       .arg(x.window.table));
+    QVERIFY(x.f().enter(0, QStringLiteral("memo"), QStringLiteral("改")));
+    x.f().press(QStringLiteral("新增"));
+    x.f().type(1, QStringLiteral("memo"), QStringLiteral("bad"));
+    x.f().press(QStringLiteral("保存"));
+    QCOMPARE(x.program.dialogs.errors().size(), 1);
+    QVERIFY(x.program.dialogs.errors().first().startsWith(QStringLiteral("refused by the books")));
+    QCOMPARE(x.storedMemos(), QStringList{"甲"});
+    QCOMPARE(x.f().dataset()->rowState(0), TableDataset::RowState::Changed);
+    QCOMPARE(x.f().dataset()->rowState(1), TableDataset::RowState::New);
+    // Mend the row and save again: every edit arrives.
+    x.f().type(1, QStringLiteral("memo"), QStringLiteral("good"));
+    x.f().press(QStringLiteral("保存"));
+    QCOMPARE(x.storedMemos(), (QStringList{"改", "good"}));
+}
+
+void TestEditingWindows::keys() {
+    QFETCH(QString, window);
+    Fixture x(window, 2);
+    EditingWindowDriver& f = x.f();
+    // Tab from the last column goes to the first column of the next row.
+    QTest::keyClick(f.cell(0, x.window.lastField), Qt::Key_Tab);
+    QCOMPARE(f.grid()->currentIndex().row(), 1);
+    QCOMPARE(f.grid()->currentIndex().column(), f.field(x.window.firstField));
+    // Down past the last row appends one new row, and only one.
+    QTest::keyClick(f.grid()->currentEditor()->lineEdit(), Qt::Key_Down);
+    QCOMPARE(f.dataset()->rowCount(), 3);
+    QVERIFY(f.dataset()->isInserting());
+    QTest::keyClick(f.grid()->currentEditor()->lineEdit(), Qt::Key_Down);
+    QCOMPARE(f.dataset()->rowCount(), 3);
+    // Esc on the untouched new row makes it vanish.
+    QTest::keyClick(f.grid()->currentEditor()->lineEdit(), Qt::Key_Escape);
+    QCOMPARE(f.dataset()->rowCount(), 2);
+    QCOMPARE(x.stored(), 2);
+}
+
+QTEST_MAIN(TestEditingWindows)
+#include "tst_editingwindows.moc"
