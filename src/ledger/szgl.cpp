@@ -111,7 +111,7 @@ Tfmszgl::Tfmszgl(const Context& context, WindowFactory queryWindow, WindowFactor
 
     // The payment methods are read once, when the window opens.
     guarded(context.dialogs, [&] {
-        m_paymentChoices = lists::decodeAll(lists::read_list(
+        m_paymentChoices = lists::decodeAll(lists::readList(
             context.programFolder, QString::fromLatin1(lists::kPaymentMethodFile)));
     });
 }
@@ -136,7 +136,7 @@ void Tfmszgl::reportOnce(const QString& file, const QString& error) {
 void Tfmszgl::readMajors(const QString& direction) {
     const QString file = lists::majorFile(lists::directionOf(direction));
     try {
-        m_majorChoices = lists::decodeAll(lists::read_list(context().programFolder, file));
+        m_majorChoices = lists::decodeAll(lists::readList(context().programFolder, file));
         m_reported.remove(file);
     } catch (const AppError& e) {
         reportOnce(file, e.text());
@@ -148,7 +148,7 @@ void Tfmszgl::readMinors(const QString& direction, const QString& major) {
     const QString file = lists::minorFile(d);
     try {
         m_minorChoices = lists::decodeAll(
-            lists::minor_categories(context().programFolder, d, lists::encode(major)));
+            lists::minorCategories(context().programFolder, d, lists::encode(major)));
         m_reported.remove(file);
     } catch (const AppError& e) {
         reportOnce(file, e.text());

@@ -284,7 +284,7 @@ void Tfmszquery::act(void (Tfmszquery::*action)()) {
 // Opening, page change, month text
 
 void Tfmszquery::FormCreate() {
-    show_totals(overall_totals_line(compute_totals(m_statusbarQuery, overall_sums())));
+    show_totals(overallTotalsLine(periods::computeTotals(m_statusbarQuery, overallSums())));
     month_editChange();
     m_statusbarQuery.close();
 }
@@ -327,7 +327,7 @@ void Tfmszquery::enterPage(Page page, Period period, const PeriodKey& key) {
     const Totals totals = computeTotals(period, key);
     showEntriesView(page);
     loadEntries(period, StatementKind::AllEntries, key);
-    show_totals(totals_line(prefix_word(period), totals));
+    show_totals(totalsLine(prefixWord(period), totals));
 }
 
 // ---------------------------------------------------------------------------------------
@@ -363,7 +363,7 @@ void Tfmszquery::cal_monthClick() {
     showAnalysisView(MonthPage);
     const PeriodKey key = chosenMonth();
     loadAnalysis(Period::Month, key);
-    show_totals(totals_line({}, computeTotals(Period::Month, key)));
+    show_totals(totalsLine({}, computeTotals(Period::Month, key)));
 }
 
 void Tfmszquery::month_refreshClick() {
@@ -400,7 +400,7 @@ void Tfmszquery::zc_yearClick() {
 void Tfmszquery::cal_yearClick() {
     showAnalysisView(YearPage);
     const PeriodKey key = chosenYear();
-    show_totals(totals_line({}, computeTotals(Period::Year, key)));
+    show_totals(totalsLine({}, computeTotals(Period::Year, key)));
     loadAnalysis(Period::Year, key);
 }
 
@@ -425,13 +425,13 @@ void Tfmszquery::dayAction(StatementKind kind) {
 void Tfmszquery::periodEntriesAction(Page page, Period period, StatementKind kind, KeyOf keyOf) {
     showEntriesView(page);
     const PeriodKey key = (this->*keyOf)();
-    show_totals(totals_line({}, computeTotals(period, key)));
+    show_totals(totalsLine({}, computeTotals(period, key)));
     loadEntries(period, kind, key);
 }
 
 void Tfmszquery::seasonAction(StatementKind kind) {
     const PeriodKey key = chosenQuarter();
-    show_totals(totals_line({}, computeTotals(Period::Quarter, key)));
+    show_totals(totalsLine({}, computeTotals(Period::Quarter, key)));
     if (kind == StatementKind::Analysis) {
         showAnalysisView(SeasonPage);
         loadAnalysis(Period::Quarter, key);
@@ -458,17 +458,17 @@ void Tfmszquery::showAnalysisView(Page page) {
 }
 
 void Tfmszquery::loadEntries(Period period, StatementKind kind, const PeriodKey& key) {
-    m_szadoquery.setStatement(period_sql(period, kind, key));
+    m_szadoquery.setStatement(periodSql(period, kind, key));
     m_szadoquery.open();
 }
 
 void Tfmszquery::loadAnalysis(Period period, const PeriodKey& key) {
-    m_calquery.setStatement(period_sql(period, StatementKind::Analysis, key));
+    m_calquery.setStatement(periodSql(period, StatementKind::Analysis, key));
     m_calquery.open();
 }
 
 Totals Tfmszquery::computeTotals(Period period, const PeriodKey& key) {
-    return compute_totals(m_szadoquery, period_sums(period, key));
+    return periods::computeTotals(m_szadoquery, periodSums(period, key));
 }
 
 void Tfmszquery::show_totals(const TotalsLine& line) {
@@ -480,7 +480,7 @@ void Tfmszquery::show_totals(const TotalsLine& line) {
 // Period keys
 
 CurrentPeriod Tfmszquery::now() const {
-    return current_period(m_context.clock.now());
+    return currentPeriod(m_context.clock.now());
 }
 
 PeriodKey Tfmszquery::chosenMonth() const {
@@ -492,7 +492,7 @@ PeriodKey Tfmszquery::currentMonth() const {
 }
 
 PeriodKey Tfmszquery::chosenQuarter() const {
-    return quarter_bounds(m_seasonYear->text(), formats::parseInteger(m_season->currentText()));
+    return quarterBounds(m_seasonYear->text(), formats::parseInteger(m_season->currentText()));
 }
 
 PeriodKey Tfmszquery::chosenYear() const {
