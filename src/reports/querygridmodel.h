@@ -13,8 +13,8 @@ class QueryGridModel : public QAbstractTableModel {
 public:
     enum class Display { Text, Date, Amount };
     struct Column {
-        QString field;
         QString title;
+        QString field;
         Display display = Display::Text;
         Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter;
     };

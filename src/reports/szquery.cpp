@@ -51,22 +51,22 @@ constexpr Qt::Alignment kLeft = Qt::AlignLeft | Qt::AlignVCenter;
 constexpr Qt::Alignment kRight = Qt::AlignRight | Qt::AlignVCenter;
 
 QList<QueryGridModel::Column> entriesColumns() {
-    return {{QStringLiteral("adddate"), QStringLiteral("日期"), Display::Date, kCentred},
-            {QStringLiteral("sz"), QStringLiteral("收支"), Display::Text, kCentred},
-            {QStringLiteral("szdl"), QStringLiteral("大类"), Display::Text, kLeft},
-            {QStringLiteral("szxl"), QStringLiteral("细类"), Display::Text, kLeft},
-            {QStringLiteral("money"), QStringLiteral("金额"), Display::Amount, kRight},
-            {QStringLiteral("zffs"), QStringLiteral("支付方式"), Display::Text, kLeft},
-            {QStringLiteral("memo"), QStringLiteral("备注"), Display::Text, kLeft}};
+    return {{QStringLiteral("日期"), QStringLiteral("adddate"), Display::Date, kCentred},
+            {QStringLiteral("收支"), QStringLiteral("sz"), Display::Text, kCentred},
+            {QStringLiteral("大类"), QStringLiteral("szdl"), Display::Text, kLeft},
+            {QStringLiteral("细类"), QStringLiteral("szxl"), Display::Text, kLeft},
+            {QStringLiteral("金额"), QStringLiteral("money"), Display::Amount, kRight},
+            {QStringLiteral("支付方式"), QStringLiteral("zffs"), Display::Text, kLeft},
+            {QStringLiteral("备注"), QStringLiteral("memo"), Display::Text, kLeft}};
 }
 
 QList<QueryGridModel::Column> analysisColumns() {
-    return {{QStringLiteral("sz"), QStringLiteral("收支"), Display::Text, kLeft},
-            {QStringLiteral("szdl"), QStringLiteral("收支大类"), Display::Text, kLeft},
-            {QStringLiteral("szxl"), QStringLiteral("收支细类"), Display::Text, kLeft},
-            {QStringLiteral("CountSZ"), QStringLiteral("笔数"), Display::Text, kRight},
-            {QStringLiteral("SumSZ"), QStringLiteral("小计"), Display::Amount, kRight},
-            {QStringLiteral("AvgSZ"), QStringLiteral("每笔平均数"), Display::Amount, kRight}};
+    return {{QStringLiteral("收支"), QStringLiteral("sz"), Display::Text, kLeft},
+            {QStringLiteral("收支大类"), QStringLiteral("szdl"), Display::Text, kLeft},
+            {QStringLiteral("收支细类"), QStringLiteral("szxl"), Display::Text, kLeft},
+            {QStringLiteral("笔数"), QStringLiteral("CountSZ"), Display::Text, kRight},
+            {QStringLiteral("小计"), QStringLiteral("SumSZ"), Display::Amount, kRight},
+            {QStringLiteral("每笔平均数"), QStringLiteral("AvgSZ"), Display::Amount, kRight}};
 }
 
 QLabel* addLabel(QWidget* sheet, const QString& text, int left, int width) {
