@@ -310,10 +310,10 @@ QList<Action> allActions(const BooksFacts& facts) {
     using periods::Period;
     using periods::StatementKind;
     const periods::CurrentPeriod today =
-        periods::current_period(QDateTime(booksEndDate(), QTime(12, 0)));
+        periods::currentPeriod(QDateTime(booksEndDate(), QTime(12, 0)));
     const periods::PeriodKey dayKey{today.day, {}};
     const periods::PeriodKey monthKey{today.month, {}};
-    const periods::PeriodKey quarterKey = periods::quarter_bounds(today.year, today.quarter);
+    const periods::PeriodKey quarterKey = periods::quarterBounds(today.year, today.quarter);
     const periods::PeriodKey yearKey{today.year, {}};
     constexpr qint64 kFirstScreen = 256; // what the grid fetches before it paints
     const auto openQuery = [](Session& s) {
@@ -322,10 +322,10 @@ QList<Action> allActions(const BooksFacts& facts) {
     };
     const auto pageFloor = [kFirstScreen](Period period, periods::PeriodKey key) {
         return [=](FloorRun& f) {
-            const periods::SumStatements sums = periods::period_sums(period, key);
+            const periods::SumStatements sums = periods::periodSums(period, key);
             f.run(sums.income);
             f.run(sums.expenditure);
-            f.run(periods::period_sql(period, StatementKind::AllEntries, key), kFirstScreen);
+            f.run(periods::periodSql(period, StatementKind::AllEntries, key), kFirstScreen);
         };
     };
 
@@ -337,7 +337,7 @@ QList<Action> allActions(const BooksFacts& facts) {
                   [](FloorRun& f) {
                       f.open();
                       f.run(QStringLiteral("select * from mysalary"), 1);
-                      const periods::SumStatements sums = periods::overall_sums();
+                      const periods::SumStatements sums = periods::overallSums();
                       f.run(sums.income);
                       f.run(sums.expenditure);
                   },
@@ -375,7 +375,7 @@ QList<Action> allActions(const BooksFacts& facts) {
                   [](Session& s) { s.click(QStringLiteral("cal_month")); },
                   closeWindows,
                   [monthKey](FloorRun& f) {
-                      f.run(periods::period_sql(Period::Month, StatementKind::Analysis, monthKey));
+                      f.run(periods::periodSql(Period::Month, StatementKind::Analysis, monthKey));
                   },
                   {}};
     out << Action{QStringLiteral("query: year income list (sr_year)"),
@@ -387,9 +387,8 @@ QList<Action> allActions(const BooksFacts& facts) {
                   [](Session& s) { s.click(QStringLiteral("sr_year")); },
                   closeWindows,
                   [yearKey, kFirstScreen](FloorRun& f) {
-                      f.run(
-                          periods::period_sql(Period::Year, StatementKind::IncomeEntries, yearKey),
-                          kFirstScreen);
+                      f.run(periods::periodSql(Period::Year, StatementKind::IncomeEntries, yearKey),
+                            kFirstScreen);
                   },
                   {}};
 

@@ -56,7 +56,7 @@ double medianFor(lists::Direction d, const QString& major) {
 
 std::vector<Category> categoriesOf(const QString& folder, lists::Direction d) {
     std::vector<Category> out;
-    for (const QByteArray& line : lists::read_list(folder, lists::minorFile(d))) {
+    for (const QByteArray& line : lists::readList(folder, lists::minorFile(d))) {
         const QString text = lists::decode(line);
         const qsizetype dash = text.indexOf(u'-');
         if (dash <= 0)
@@ -71,7 +71,7 @@ std::vector<Category> categoriesOf(const QString& folder, lists::Direction d) {
 
 std::vector<QByteArray> entriesOf(const QString& folder, const char* file) {
     std::vector<QByteArray> out;
-    for (const QByteArray& line : lists::read_list(folder, QString::fromLatin1(file)))
+    for (const QByteArray& line : lists::readList(folder, QString::fromLatin1(file)))
         if (!line.isEmpty())
             out.push_back(lists::decode(line).toUtf8());
     if (out.empty())

@@ -31,12 +31,12 @@ QList<QByteArray> gbkLines(const QStringList& lines) {
 struct LedgerFixture {
     explicit LedgerFixture(const QStringList& rows = {}) {
         const QString folder = program.folder();
-        lists::write_list(folder, "szsubshou.txt", gbkLines({"工资", "奖金"}));
-        lists::write_list(folder, "szsubzhi.txt", gbkLines({"餐饮", "交通", "居住"}));
-        lists::write_list(folder, "szdetailshou.txt",
+        lists::writeList(folder, "szsubshou.txt", gbkLines({"工资", "奖金"}));
+        lists::writeList(folder, "szsubzhi.txt", gbkLines({"餐饮", "交通", "居住"}));
+        lists::writeList(folder, "szdetailshou.txt",
                           gbkLines({"工资-基本", "奖金-年终", "工资-加班", "无横线", "-前导", ""}));
-        lists::write_list(folder, "szdetailzhi.txt", gbkLines({"餐饮-早餐", "交通-地铁"}));
-        lists::write_list(folder, "cardname.txt", gbkLines({"现金", "银行卡"}));
+        lists::writeList(folder, "szdetailzhi.txt", gbkLines({"餐饮-早餐", "交通-地铁"}));
+        lists::writeList(folder, "cardname.txt", gbkLines({"现金", "银行卡"}));
         for (const QString& r : rows)
             program.exec("insert into mysalary (adddate, sz, szdl, szxl, money, zffs, memo) "
                          "values " +

@@ -180,7 +180,7 @@ void TestListFiles::readList() {
     QFETCH(QByteArrayList, entries);
     ListFolder folder;
     folder.put("cardname.txt", file);
-    QCOMPARE(lists::read_list(folder.program(), "cardname.txt"), entries);
+    QCOMPARE(lists::readList(folder.program(), "cardname.txt"), entries);
 }
 
 void TestListFiles::writeList_data() {
@@ -208,7 +208,7 @@ void TestListFiles::writeList() {
     ListFolder folder;
     if (before != "<missing>")
         folder.put("szsubzhi.txt", before);
-    lists::write_list(folder.program(), "szsubzhi.txt", entries);
+    lists::writeList(folder.program(), "szsubzhi.txt", entries);
     QCOMPARE(folder.bytes("szsubzhi.txt"), after);
     QCOMPARE(folder.names(), QStringList{"szsubzhi.txt"});
 }
@@ -218,9 +218,9 @@ void TestListFiles::writeListRoundTrip() {
     // the file holds the same lines byte for byte, now each with CR LF.
     ListFolder folder;
     folder.put("szsubshou.txt", g("工资\r\n") + notGbk() + g("\r\n奖金"));
-    const QByteArrayList entries = lists::read_list(folder.program(), "szsubshou.txt");
+    const QByteArrayList entries = lists::readList(folder.program(), "szsubshou.txt");
     QCOMPARE(entries.last(), g("奖金"));
-    lists::write_list(folder.program(), "szsubshou.txt", entries);
+    lists::writeList(folder.program(), "szsubshou.txt", entries);
     QCOMPARE(folder.bytes("szsubshou.txt"), g("工资\r\n") + notGbk() + g("\r\n奖金\r\n"));
 }
 
@@ -264,7 +264,7 @@ void TestListFiles::minorCategories() {
     QFETCH(QByteArrayList, minors);
     ListFolder folder;
     folder.put("szdetailzhi.txt", file);
-    QCOMPARE(lists::minor_categories(folder.program(), Direction::Expenditure, major), minors);
+    QCOMPARE(lists::minorCategories(folder.program(), Direction::Expenditure, major), minors);
     QCOMPARE(folder.bytes("szdetailzhi.txt"), file); // reading changes nothing
 }
 
@@ -272,9 +272,9 @@ void TestListFiles::minorCategoriesFileOfDirection() {
     ListFolder folder;
     folder.put("szdetailshou.txt", g("工资-基本工资\r\n"));
     folder.put("szdetailzhi.txt", g("工资-罚款\r\n"));
-    QCOMPARE(lists::minor_categories(folder.program(), Direction::Income, g("工资")),
+    QCOMPARE(lists::minorCategories(folder.program(), Direction::Income, g("工资")),
              QByteArrayList{g("基本工资")});
-    QCOMPARE(lists::minor_categories(folder.program(), Direction::Expenditure, g("工资")),
+    QCOMPARE(lists::minorCategories(folder.program(), Direction::Expenditure, g("工资")),
              QByteArrayList{g("罚款")});
 }
 
@@ -299,7 +299,7 @@ void TestListFiles::appendDetail() {
     QFETCH(QByteArray, after);
     ListFolder folder;
     folder.put("szdetailzhi.txt", before);
-    lists::append_detail(folder.program(), Direction::Expenditure, text);
+    lists::appendDetail(folder.program(), Direction::Expenditure, text);
     QCOMPARE(folder.bytes("szdetailzhi.txt"), after);
 }
 
@@ -333,7 +333,7 @@ void TestListFiles::removeDetail() {
     QFETCH(QByteArray, after);
     ListFolder folder;
     folder.put("szdetailshou.txt", before);
-    lists::remove_detail(folder.program(), Direction::Income, line);
+    lists::removeDetail(folder.program(), Direction::Income, line);
     QCOMPARE(folder.bytes("szdetailshou.txt"), after);
     QCOMPARE(folder.names(), QStringList{"szdetailshou.txt"}); // no temporary file left
 }
@@ -366,7 +366,7 @@ void TestListFiles::replaceDetail() {
     QFETCH(QByteArray, after);
     ListFolder folder;
     folder.put("szdetailzhi.txt", before);
-    lists::replace_detail(folder.program(), Direction::Expenditure, oldLine, newLine);
+    lists::replaceDetail(folder.program(), Direction::Expenditure, oldLine, newLine);
     QCOMPARE(folder.bytes("szdetailzhi.txt"), after);
     QCOMPARE(folder.names(), QStringList{"szdetailzhi.txt"});
 }
@@ -379,8 +379,8 @@ void TestListFiles::rewriteKeepsPermissions() {
     const auto perms = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup;
     QVERIFY(QFile::setPermissions(folder.path("szdetailzhi.txt"), perms));
     QVERIFY(QFile::setPermissions(folder.path("szsubzhi.txt"), perms));
-    lists::remove_detail(folder.program(), Direction::Expenditure, raw("a-x"));
-    lists::write_list(folder.program(), "szsubzhi.txt", {"b"});
+    lists::removeDetail(folder.program(), Direction::Expenditure, raw("a-x"));
+    lists::writeList(folder.program(), "szsubzhi.txt", {"b"});
     QCOMPARE(QFileInfo(folder.path("szdetailzhi.txt")).permissions() & 0x7077, perms);
     QCOMPARE(QFileInfo(folder.path("szsubzhi.txt")).permissions() & 0x7077, perms);
 }
@@ -401,17 +401,17 @@ void TestListFiles::namesMatchWithoutCase() {
     QFETCH(QString, named);
     ListFolder folder;
     folder.put(onDisk, g("餐饮\r\n"));
-    QCOMPARE(lists::read_list(folder.program(), named), QByteArrayList{g("餐饮")});
-    lists::write_list(folder.program(), named, {g("交通")});
+    QCOMPARE(lists::readList(folder.program(), named), QByteArrayList{g("餐饮")});
+    lists::writeList(folder.program(), named, {g("交通")});
     QCOMPARE(folder.names(), QStringList{onDisk}); // the one file, under its own name
     QCOMPARE(folder.bytes(onDisk), g("交通\r\n"));
 
     // The line-by-line operations reach a file named in another case too.
     const QString detail = onDisk.startsWith('s') ? "szdetailshou.txt" : "SZDETAILSHOU.TXT";
     folder.put(detail, g("工资-奖金\r\n"));
-    lists::append_detail(folder.program(), Direction::Income, g("工资-补贴"));
-    lists::replace_detail(folder.program(), Direction::Income, g("工资-奖金"), g("工资-加班"));
-    QCOMPARE(lists::minor_categories(folder.program(), Direction::Income, g("工资")),
+    lists::appendDetail(folder.program(), Direction::Income, g("工资-补贴"));
+    lists::replaceDetail(folder.program(), Direction::Income, g("工资-奖金"), g("工资-加班"));
+    QCOMPARE(lists::minorCategories(folder.program(), Direction::Income, g("工资")),
              (QByteArrayList{g("补贴"), g("加班")}));
     QCOMPARE(folder.names().size(), 2);
 }
@@ -420,16 +420,16 @@ void TestListFiles::listPath() {
     ListFolder folder;
     const QString txt = QDir(folder.txt()).absolutePath();
     // No such file: the lower-case name, the name a created file takes.
-    QCOMPARE(lists::list_path(folder.program(), "CARDNAME.TXT"), txt + "/cardname.txt");
-    lists::write_list(folder.program(), "CARDNAME.TXT", {"x"});
+    QCOMPARE(lists::listPath(folder.program(), "CARDNAME.TXT"), txt + "/cardname.txt");
+    lists::writeList(folder.program(), "CARDNAME.TXT", {"x"});
     QCOMPARE(folder.names(), QStringList{"cardname.txt"});
     // On a case-sensitive folder holding both, the exact name wins.
     folder.put("CARDNAME.TXT", "y\r\n");
-    QCOMPARE(lists::list_path(folder.program(), "CARDNAME.TXT"), txt + "/CARDNAME.TXT");
-    QCOMPARE(lists::list_path(folder.program(), "cardname.txt"), txt + "/cardname.txt");
-    QCOMPARE(lists::list_path(folder.program(), "CardName.txt"), txt + "/cardname.txt");
+    QCOMPARE(lists::listPath(folder.program(), "CARDNAME.TXT"), txt + "/CARDNAME.TXT");
+    QCOMPARE(lists::listPath(folder.program(), "cardname.txt"), txt + "/cardname.txt");
+    QCOMPARE(lists::listPath(folder.program(), "CardName.txt"), txt + "/cardname.txt");
     // A relative program folder still gives a full path.
-    QVERIFY(QFileInfo(lists::list_path(".", "bankname.txt")).isAbsolute());
+    QVERIFY(QFileInfo(lists::listPath(".", "bankname.txt")).isAbsolute());
 }
 
 void TestListFiles::missing_data() {
@@ -437,14 +437,14 @@ void TestListFiles::missing_data() {
     QTest::addColumn<bool>("folderMissing");
     QTest::addColumn<QString>("file");
     QTest::addColumn<QString>("error"); // %1 stands for the file's full path
-    const QStringList lineOperations{"minor_categories", "append_detail", "remove_detail",
-                                     "replace_detail"};
-    QTest::newRow("read_list, no file") << "read_list" << false << "cardname.txt"
-                                        << "Cannot open file %1";
-    QTest::newRow("read_list, no folder") << "read_list" << true << "cardname.txt"
-                                          << "Cannot open file %1";
-    QTest::newRow("write_list, no folder") << "write_list" << true << "szsubzhi.txt"
-                                           << "Cannot create file %1";
+    const QStringList lineOperations{"minorCategories", "appendDetail", "removeDetail",
+                                     "replaceDetail"};
+    QTest::newRow("readList, no file") << "readList" << false << "cardname.txt"
+                                       << "Cannot open file %1";
+    QTest::newRow("readList, no folder") << "readList" << true << "cardname.txt"
+                                         << "Cannot open file %1";
+    QTest::newRow("writeList, no folder") << "writeList" << true << "szsubzhi.txt"
+                                          << "Cannot create file %1";
     for (const QString& op : lineOperations) {
         QTest::addRow("%s, no file", qPrintable(op)) << op << false << "szdetailzhi.txt"
                                                      << "File not found";
@@ -468,18 +468,18 @@ void TestListFiles::missing() {
     const QStringList before = folder.names();
     const QString p = folder.program();
     const std::function<void()> run = [&] {
-        if (operation == "read_list")
-            lists::read_list(p, file);
-        else if (operation == "write_list")
-            lists::write_list(p, file, {"a"});
-        else if (operation == "minor_categories")
-            lists::minor_categories(p, Direction::Expenditure, "a");
-        else if (operation == "append_detail")
-            lists::append_detail(p, Direction::Expenditure, "a-y");
-        else if (operation == "remove_detail")
-            lists::remove_detail(p, Direction::Expenditure, "a-x");
-        else if (operation == "replace_detail")
-            lists::replace_detail(p, Direction::Expenditure, "a-x", "a-y");
+        if (operation == "readList")
+            lists::readList(p, file);
+        else if (operation == "writeList")
+            lists::writeList(p, file, {"a"});
+        else if (operation == "minorCategories")
+            lists::minorCategories(p, Direction::Expenditure, "a");
+        else if (operation == "appendDetail")
+            lists::appendDetail(p, Direction::Expenditure, "a-y");
+        else if (operation == "removeDetail")
+            lists::removeDetail(p, Direction::Expenditure, "a-x");
+        else if (operation == "replaceDetail")
+            lists::replaceDetail(p, Direction::Expenditure, "a-x", "a-y");
     };
     const QString fullPath = QDir(folder.txt()).absoluteFilePath(file);
     QCOMPARE(errorOf(run), error.contains("%1") ? error.arg(fullPath) : error);
@@ -490,9 +490,9 @@ void TestListFiles::missing() {
 
 void TestListFiles::failedRewriteKeepsOldFile_data() {
     QTest::addColumn<QString>("operation");
-    QTest::newRow("write_list") << "write_list";
-    QTest::newRow("remove_detail") << "remove_detail";
-    QTest::newRow("replace_detail") << "replace_detail";
+    QTest::newRow("writeList") << "writeList";
+    QTest::newRow("removeDetail") << "removeDetail";
+    QTest::newRow("replaceDetail") << "replaceDetail";
 }
 
 void TestListFiles::failedRewriteKeepsOldFile() {
@@ -511,12 +511,12 @@ void TestListFiles::failedRewriteKeepsOldFile() {
         if (!limit.ok())
             QSKIP("cannot limit the file size here");
         error = errorOf([&] {
-            if (operation == "write_list")
-                lists::write_list(p, "szsubshou.txt", {g("工资"), longLine});
-            else if (operation == "remove_detail")
-                lists::remove_detail(p, Direction::Income, g("奖金-年终"));
+            if (operation == "writeList")
+                lists::writeList(p, "szsubshou.txt", {g("工资"), longLine});
+            else if (operation == "removeDetail")
+                lists::removeDetail(p, Direction::Income, g("奖金-年终"));
             else
-                lists::replace_detail(p, Direction::Income, g("奖金-年终"), longLine);
+                lists::replaceDetail(p, Direction::Income, g("奖金-年终"), longLine);
         });
     }
     QCOMPARE(error, QStringLiteral("I/O error %1").arg(EFBIG));
@@ -573,10 +573,10 @@ void TestListFiles::shippedDetailLinesName() {
     // shipped major category.
     QFETCH(Direction, direction);
     const QString program = QDir::cleanPath(QStringLiteral(TELOQ_SOURCE_LISTS "/.."));
-    const QByteArrayList majors = lists::read_list(program, lists::majorFile(direction));
-    const QByteArrayList details = lists::read_list(program, lists::minorFile(direction));
+    const QByteArrayList majors = lists::readList(program, lists::majorFile(direction));
+    const QByteArrayList details = lists::readList(program, lists::minorFile(direction));
     for (const QByteArray& major : majors)
-        QVERIFY2(!lists::minor_categories(program, direction, major).isEmpty(),
+        QVERIFY2(!lists::minorCategories(program, direction, major).isEmpty(),
                  qPrintable(lists::decode(major)));
     for (const QByteArray& line : details) {
         const qsizetype hyphen = line.indexOf('-');
@@ -584,7 +584,7 @@ void TestListFiles::shippedDetailLinesName() {
     }
     // Other tests rely on 工资 being an income major category with minor categories.
     if (direction == Direction::Income)
-        QVERIFY(!lists::minor_categories(program, direction, g("工资")).isEmpty());
+        QVERIFY(!lists::minorCategories(program, direction, g("工资")).isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestListFiles)

@@ -151,17 +151,17 @@ void TestPeriods::statements() {
         key = {QStringLiteral("2005-03"), {}};
         break;
     case Period::Quarter:
-        key = quarter_bounds(QStringLiteral("2026"), 4);
+        key = periods::quarterBounds(QStringLiteral("2026"), 4);
         break;
     case Period::Year:
         key = {QStringLiteral("2026"), {}};
         break;
     }
-    QCOMPARE(period_sql(period, kind, key), sql);
+    QCOMPARE(periodSql(period, kind, key), sql);
 }
 
 void TestPeriods::overallSums() {
-    const SumStatements s = overall_sums();
+    const SumStatements s = periods::overallSums();
     QCOMPARE(s.income, QStringLiteral("select sum(money) from mysalary where sz='收入'"));
     QCOMPARE(s.expenditure, QStringLiteral("select sum(money) from mysalary where sz='支出'"));
 }
@@ -204,7 +204,7 @@ void TestPeriods::currentPeriod_data() {
 
 void TestPeriods::currentPeriod() {
     QFETCH(QDateTime, now);
-    const CurrentPeriod p = current_period(now);
+    const CurrentPeriod p = periods::currentPeriod(now);
     QTEST(p.day, "day");
     QTEST(p.month, "month");
     QTEST(p.year, "year");
@@ -232,7 +232,7 @@ void TestPeriods::quarterBounds_data() {
 void TestPeriods::quarterBounds() {
     QFETCH(QString, year);
     QFETCH(int, quarter);
-    const PeriodKey k = quarter_bounds(year, quarter);
+    const PeriodKey k = periods::quarterBounds(year, quarter);
     QTEST(k.first, "first");
     QTEST(k.last, "last");
 }
@@ -247,7 +247,7 @@ void TestPeriods::quarterOutOfRangeIsRefused_data() {
 void TestPeriods::quarterOutOfRangeIsRefused() {
     QFETCH(int, quarter);
     try {
-        quarter_bounds(QStringLiteral("2026"), quarter);
+        periods::quarterBounds(QStringLiteral("2026"), quarter);
         QFAIL("quarter accepted");
     } catch (const AppError& e) {
         QVERIFY(e.text().contains(QString::number(quarter)));
@@ -295,7 +295,7 @@ void TestPeriods::totals() {
 
     QueryDataset query(tp.odbcIniPath());
     const Totals t =
-        compute_totals(query, period_sums(Period::Day, {QStringLiteral("2026-12-09"), {}}));
+        computeTotals(query, periodSums(Period::Day, {QStringLiteral("2026-12-09"), {}}));
     QTEST(t.income, "incomeText");
     QTEST(t.expenditure, "expenditureText");
     QTEST(t.balance, "balanceText");
@@ -347,12 +347,12 @@ void TestPeriods::periodSelectsItsEntries() {
                 {"2005-04-01", "收入", 40000},
                 {"2006-03-15", "收入", 80000}});
     QueryDataset query(tp.odbcIniPath());
-    const Totals t = compute_totals(query, period_sums(period, {first, last}));
+    const Totals t = computeTotals(query, periodSums(period, {first, last}));
     QTEST(t.income, "incomeText");
     QCOMPARE(t.expenditure, QStringLiteral("0.00"));
 
     // The entries list of the period holds the same entries, newest first.
-    query.setStatement(period_sql(period, StatementKind::AllEntries, {first, last}));
+    query.setStatement(periodSql(period, StatementKind::AllEntries, {first, last}));
     query.open();
     double sum = 0;
     QString previous = QStringLiteral("9999");
@@ -371,7 +371,7 @@ void TestPeriods::failedSumLeavesQueryClosed() {
     QueryDataset query(tp.odbcIniPath());
     // A key holding a quote breaks its statement; the data layer's error ends the totals.
     const PeriodKey broken{QStringLiteral("2005-0'3"), {}};
-    QVERIFY_THROWS_EXCEPTION(AppError, compute_totals(query, period_sums(Period::Month, broken)));
+    QVERIFY_THROWS_EXCEPTION(AppError, computeTotals(query, periodSums(Period::Month, broken)));
     QVERIFY(!query.isOpen());
 }
 
@@ -390,13 +390,13 @@ void TestPeriods::totalsLine() {
     QFETCH(QString, prefix);
     QFETCH(QStringList, panels);
     const Totals zero{QStringLiteral("0.00"), QStringLiteral("0.00"), QStringLiteral("0.00")};
-    const TotalsLine line = totals_line(prefix, zero);
+    const TotalsLine line = periods::totalsLine(prefix, zero);
     QCOMPARE((QStringList{line[0], line[1], line[2]}), panels);
 
     const Totals t{QStringLiteral("10.00"), QStringLiteral("12.50"), QStringLiteral("-2.50")};
-    const TotalsLine month = totals_line(prefix_word(Period::Month), t);
+    const TotalsLine month = periods::totalsLine(prefixWord(Period::Month), t);
     QCOMPARE(month[2], QStringLiteral("月余额：-2.50元"));
-    const TotalsLine overall = overall_totals_line(t);
+    const TotalsLine overall = overallTotalsLine(t);
     QCOMPARE((QStringList{overall[0], overall[1], overall[2]}),
              (QStringList{"总收入：10.00元", "总支出：12.50元", "余额：-2.50元"}));
 }
@@ -410,7 +410,7 @@ void TestPeriods::analysisGroupsPerCategory() {
                 {"2026-11-30", "收入", 999, "工资", "基本"}});
     QueryDataset query(tp.odbcIniPath());
     query.setStatement(
-        period_sql(Period::Month, StatementKind::Analysis, {QStringLiteral("2026-12"), {}}));
+        periodSql(Period::Month, StatementKind::Analysis, {QStringLiteral("2026-12"), {}}));
     query.open();
     QSqlQueryModel* m = query.model();
     QCOMPARE(m->rowCount(), 3);
@@ -435,7 +435,7 @@ void TestPeriods::periodStatementsUseAnIndex_data() {
     QTest::addColumn<QString>("sql");
     const PeriodKey day{QStringLiteral("2026-12-09"), {}};
     const PeriodKey month{QStringLiteral("2026-12"), {}};
-    const PeriodKey quarter = quarter_bounds(QStringLiteral("2026"), 4);
+    const PeriodKey quarter = periods::quarterBounds(QStringLiteral("2026"), 4);
     const PeriodKey year{QStringLiteral("2026"), {}};
     const struct {
         const char* name;
@@ -457,7 +457,7 @@ void TestPeriods::periodStatementsUseAnIndex_data() {
                  {"analysis", StatementKind::Analysis}};
     for (const auto& p : periods)
         for (const auto& k : kinds)
-            QTest::addRow("%s %s", p.name, k.name) << period_sql(p.period, k.kind, p.key);
+            QTest::addRow("%s %s", p.name, k.name) << periodSql(p.period, k.kind, p.key);
 }
 
 void TestPeriods::periodStatementsUseAnIndex() {

@@ -8,6 +8,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <functional>
+#include <map>
 
 namespace {
 
@@ -100,6 +101,8 @@ private slots:
     void conversions_data();
     void conversions();
     void failedOpenLeavesAClosedModel();
+    void failedReadReportedByTheNextAction_data();
+    void failedReadReportedByTheNextAction();
 };
 
 void TestTableDataset::opensOverAllRows() {
@@ -591,6 +594,76 @@ void TestTableDataset::failedOpenLeavesAClosedModel() {
     QCOMPARE(aboutToReset.count(), reset.count());
     QCOMPARE(ds.rowCount(), 0);
     QCOMPARE(errorOf([&] { ds.saveAll(); }), QStringLiteral("Dataset not open"));
+}
+
+void TestTableDataset::failedReadReportedByTheNextAction_data() {
+    QTest::addColumn<QString>("underneath");
+    QTest::addColumn<QString>("error");
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<int>("rowsAfterRefresh"); // -1: the refresh fails too
+    const QString dropped = QStringLiteral("drop table borrow");
+    const QString noTable = QStringLiteral("no such table: borrow");
+    const QString shrunk = QStringLiteral("delete from borrow where id > 2");
+    const QString changed =
+        QStringLiteral("The rows of table 'borrow' changed while they were read");
+    QTest::newRow("table dropped, append") << dropped << noTable << "append" << -1;
+    QTest::newRow("table dropped, save") << dropped << noTable << "save" << -1;
+    QTest::newRow("table dropped, type") << dropped << noTable << "type" << -1;
+    QTest::newRow("rows deleted, move") << shrunk << changed << "move" << 2;
+    QTest::newRow("rows deleted, delete") << shrunk << changed << "delete" << 2;
+    QTest::newRow("rows deleted, cancel all") << shrunk << changed << "cancel all" << 2;
+    QTest::newRow("rows deleted, model edit then append")
+        << shrunk << changed << "model edit then append" << 2;
+}
+
+void TestTableDataset::failedReadReportedByTheNextAction() {
+    QFETCH(QString, underneath);
+    QFETCH(QString, error);
+    QFETCH(QString, action);
+    QFETCH(int, rowsAfterRefresh);
+    TestProgram tp;
+    for (int i = 1; i <= 5; ++i)
+        tp.exec(QStringLiteral("insert into borrow (money, memo) values (%1, 'm%1')").arg(i));
+    TableDataset ds(tp.odbcIniPath(), QStringLiteral("borrow"), TableDataset::Mode::Cached);
+    ds.open();
+    const int memo = ds.fieldIndex(QStringLiteral("memo"));
+    tp.exec(underneath);
+
+    // A view reads while nothing can throw: it gets blank rows, never made-up or stale ones.
+    QCOMPARE(ds.rowCount(), 5);
+    QCOMPARE(ds.value(0, memo), QVariant());
+    QCOMPARE(ds.data(ds.index(4, memo)), QVariant());
+
+    const std::map<QString, std::function<void()>> actions{
+        {"append", [&] { ds.append(); }},
+        {"save", [&] { ds.saveAll(); }},
+        {"type", [&] { ds.setValue(memo, QStringLiteral("x")); }},
+        {"move", [&] { ds.setCurrentRow(3); }},
+        {"delete", [&] { ds.deleteCurrent(); }},
+        {"cancel all", [&] { ds.cancelAll(); }},
+        {"model edit then append",
+         [&] {
+             QVERIFY(!ds.setData(ds.index(1, memo), QStringLiteral("x")));
+             ds.append();
+         }},
+    };
+    QCOMPARE(errorOf(actions.at(action)), error);
+    // Reported once; the unreadable rows still refuse what would have nowhere to go.
+    QCOMPARE(errorOf([&] { ds.setCurrentRow(1); }), QStringLiteral("<no error>"));
+    QCOMPARE(errorOf([&] { ds.setValue(memo, QStringLiteral("y")); }), error);
+    QCOMPARE(errorOf([&] { ds.deleteRows({1, 2}); }), error);
+    QVERIFY(!ds.hasPendingChanges());
+    QCOMPARE(ds.rowCount(), 5);
+
+    if (rowsAfterRefresh < 0) {
+        QCOMPARE(errorOf([&] { ds.refresh(); }), error);
+        return;
+    }
+    ds.refresh();
+    QCOMPARE(ds.rowCount(), rowsAfterRefresh);
+    QCOMPARE(ds.value(1, memo).toString(), QStringLiteral("m2"));
+    QCOMPARE(errorOf([&] { ds.append(); }), QStringLiteral("<no error>"));
+    QCOMPARE(tp.scalar(QStringLiteral("select count(*) from borrow")).toInt(), 2);
 }
 
 QTEST_GUILESS_MAIN(TestTableDataset)

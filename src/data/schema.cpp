@@ -1,6 +1,7 @@
 #include "data/schema.h"
 
 #include "data/connection.h"
+#include "data/transactionguard.h"
 #include "platform/apperror.h"
 
 #include <QFile>
@@ -153,8 +154,7 @@ bool createDatabase(const QString& path) {
         // with 64 KiB pages that is a sixteenth of the page reads. Only a new file takes it.
         run(q, QStringLiteral("pragma page_size=65536"));
         run(q, QStringLiteral("pragma journal_mode=wal"));
-        if (!db.transaction())
-            throwSqlError(db.lastError());
+        TransactionGuard transaction(db);
         for (const QString& s : createStatements())
             run(q, s);
         ensureIndexes(db);
@@ -172,9 +172,8 @@ bool createDatabase(const QString& path) {
         if (!q.exec())
             throwSqlError(q.lastError());
         run(q, QStringLiteral("insert into user (id, password) values (1, '')"));
-        if (!db.commit())
-            throwSqlError(db.lastError());
         q.finish();
+        transaction.commit();
     } catch (...) {
         QFile::remove(temp);
         QFile::remove(temp + QStringLiteral("-wal"));

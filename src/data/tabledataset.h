@@ -1,6 +1,8 @@
 #pragma once
 
 #include "data/connection.h"
+#include "data/pagecache.h"
+#include "data/rowlayout.h"
 #include "data/schema.h"
 
 #include <QAbstractTableModel>
@@ -10,13 +12,15 @@
 #include <QVariant>
 #include <memory>
 #include <optional>
-#include <vector>
 
 // A table of the books as an editable list of rows: every column but the hidden key, rows in
 // stored order, read lazily a page at a time. In cached mode additions, changes and deletions
 // stay here until saveAll() sends them as one transaction or cancelAll() drops them; in
 // immediate mode each posted row is written at once. The current row may be under edit: its
-// typed values wait in an edit buffer until post() or cancelEdit().
+// typed values wait in an edit buffer until post() or cancelEdit(). A page of stored rows that
+// cannot be read shows as blank rows that refuse changes, and the next action that changes
+// something (any of the operations below that may throw, except open(), refresh() and
+// cancelEdit()) throws the reading failure instead of carrying on.
 class TableDataset : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -97,43 +101,26 @@ signals:
     void editStateChanged();
 
 private:
-    struct StoredRow {
-        qint64 id = 0;
-        QList<QVariant> values;
-    };
-    struct NewRow {
-        QList<QVariant> values;
-    };
-    // The visible rows: runs of stored rows and single new rows.
-    struct Segment {
-        int baseBegin = 0; // stored rows [baseBegin, baseEnd) when newRow is null
-        int baseEnd = 0;
-        std::shared_ptr<NewRow> newRow;
-        int length() const { return newRow ? 1 : baseEnd - baseBegin; }
-    };
     struct Edit {
         int row = -1;
         bool isNew = false;
         bool touched = false;
         QHash<int, QVariant> values;
     };
-    struct Located {
-        int segment = -1;
-        int offset = 0;
-    };
 
-    Located locate(int row) const;
-    const StoredRow& storedRow(int basePos) const;
+    // The one way back to the stored rows as they are: drops the edit and every pending change,
+    // shows `storedCount` stored rows (read afresh when `reread`) and puts the cursor on
+    // `current`, clamped. Resets the model.
+    void startOver(int storedCount, int current, bool reread);
+    // Throws the failure that a read outside any action (a view asking for data) recorded.
+    void reportFailure();
+    // The stored row shown at `position`, for an action that changes it; throws AppError
+    // when the row could not be read.
+    const PageCache::Row& storedForChange(int position) const;
     QVariant committedValue(int row, int field) const;
-    void rebuildPrefix() const;
-    void resetSegments();
-    void postOrDrop();
     void dropEditRow();
     void removeVisibleRow(int row);
     void insertNewRow(int row);
-    void loadCount();
-    void writeBatch();
-    qint64 positionOf(qint64 id) const;
 
     QString m_iniPath;
     QString m_table;
@@ -141,18 +128,12 @@ private:
     QList<schema::Column> m_columns;
     std::unique_ptr<Connection> m_connection;
 
-    int m_baseCount = 0;
-    std::vector<Segment> m_segments;
-    mutable std::vector<int> m_prefix; // start row of each segment
-    mutable bool m_prefixValid = false;
-
+    PageCache m_stored;
+    RowLayout m_layout;
     QHash<qint64, QHash<int, QVariant>> m_changed;
     QSet<qint64> m_deleted;
     std::optional<Edit> m_edit;
     int m_current = -1;
-
-    // Page cache of stored rows, bounded so that memory does not grow with the table.
-    mutable QHash<int, std::vector<StoredRow>> m_pages;
-    mutable QList<int> m_pageOrder;
-    mutable QHash<int, qint64> m_pageFirstId;
+    // A failure met where nothing could throw it (a model edit), for the next action to report.
+    QString m_unreported;
 };

@@ -86,7 +86,7 @@ LedgerWindow::LedgerWindow(const Context& context, WindowFactory queryWindow,
 
     // The payment methods are read once, when the window opens.
     guarded(context.dialogs, [&] {
-        m_paymentChoices = lists::decodeAll(lists::read_list(
+        m_paymentChoices = lists::decodeAll(lists::readList(
             context.programFolder, QString::fromLatin1(lists::kPaymentMethodFile)));
     });
 }
@@ -111,7 +111,7 @@ void LedgerWindow::reportOnce(const QString& file, const QString& error) {
 void LedgerWindow::readMajors(const QString& direction) {
     const QString file = lists::majorFile(lists::directionOf(direction));
     try {
-        m_majorChoices = lists::decodeAll(lists::read_list(context().programFolder, file));
+        m_majorChoices = lists::decodeAll(lists::readList(context().programFolder, file));
         m_reported.remove(file);
     } catch (const AppError& e) {
         reportOnce(file, e.text());
@@ -123,7 +123,7 @@ void LedgerWindow::readMinors(const QString& direction, const QString& major) {
     const QString file = lists::minorFile(d);
     try {
         m_minorChoices = lists::decodeAll(
-            lists::minor_categories(context().programFolder, d, lists::encode(major)));
+            lists::minorCategories(context().programFolder, d, lists::encode(major)));
         m_reported.remove(file);
     } catch (const AppError& e) {
         reportOnce(file, e.text());

@@ -160,7 +160,7 @@ QString minorFile(Direction direction) {
                                                               : kExpenditureMinorFile);
 }
 
-QString list_path(const QString& programFolder, const QString& fileName) {
+QString listPath(const QString& programFolder, const QString& fileName) {
     const QDir folder(txtFolder(programFolder));
     const QString lower = asciiLower(fileName);
     const QStringList entries = folder.entryList(
@@ -181,8 +181,8 @@ QString list_path(const QString& programFolder, const QString& fileName) {
     return folder.filePath(found.isEmpty() ? lower : found);
 }
 
-QList<QByteArray> read_list(const QString& programFolder, const QString& fileName) {
-    const QString path = list_path(programFolder, fileName);
+QList<QByteArray> readList(const QString& programFolder, const QString& fileName) {
+    const QString path = listPath(programFolder, fileName);
     ReadResult read = readAllBytes(path);
     if (!read.opened)
         failCannotOpen(path);
@@ -191,9 +191,9 @@ QList<QByteArray> read_list(const QString& programFolder, const QString& fileNam
     return splitEntries(*read.bytes);
 }
 
-void write_list(const QString& programFolder, const QString& fileName,
-                const QList<QByteArray>& entries) {
-    const QString path = list_path(programFolder, fileName);
+void writeList(const QString& programFolder, const QString& fileName,
+               const QList<QByteArray>& entries) {
+    const QString path = listPath(programFolder, fileName);
     if (const auto failure = replaceFile(path, joinLines(entries))) {
         if (failure->step == WriteStep::Open)
             failCannotCreate(path);
@@ -201,9 +201,9 @@ void write_list(const QString& programFolder, const QString& fileName,
     }
 }
 
-QList<QByteArray> minor_categories(const QString& programFolder, Direction direction,
-                                   const QByteArray& major) {
-    const QString path = list_path(programFolder, minorFile(direction));
+QList<QByteArray> minorCategories(const QString& programFolder, Direction direction,
+                                  const QByteArray& major) {
+    const QString path = listPath(programFolder, minorFile(direction));
     QList<QByteArray> minors;
     for (const QByteArray& line : splitLines(readForLines(path))) {
         DetailParts parts = splitDetail(line);
@@ -213,8 +213,8 @@ QList<QByteArray> minor_categories(const QString& programFolder, Direction direc
     return minors;
 }
 
-void append_detail(const QString& programFolder, Direction direction, const QByteArray& text) {
-    const QString path = list_path(programFolder, minorFile(direction));
+void appendDetail(const QString& programFolder, Direction direction, const QByteArray& text) {
+    const QString path = listPath(programFolder, minorFile(direction));
     requireFile(path);
     QFile file(path);
     errno = 0;
@@ -228,14 +228,14 @@ void append_detail(const QString& programFolder, Direction direction, const QByt
         failLineOperation(path, lastError());
 }
 
-void remove_detail(const QString& programFolder, Direction direction, const QByteArray& line) {
-    const QString path = list_path(programFolder, minorFile(direction));
+void removeDetail(const QString& programFolder, Direction direction, const QByteArray& line) {
+    const QString path = listPath(programFolder, minorFile(direction));
     rewriteLines(path, linesWithout(path, line));
 }
 
-void replace_detail(const QString& programFolder, Direction direction, const QByteArray& oldLine,
-                    const QByteArray& newLine) {
-    const QString path = list_path(programFolder, minorFile(direction));
+void replaceDetail(const QString& programFolder, Direction direction, const QByteArray& oldLine,
+                   const QByteArray& newLine) {
+    const QString path = listPath(programFolder, minorFile(direction));
     QList<QByteArray> lines = linesWithout(path, oldLine);
     lines.append(newLine);
     rewriteLines(path, lines);

@@ -203,7 +203,7 @@ void QueryWindow::connectActions() {
 // Opening, page change, month text
 
 void QueryWindow::openingSteps() {
-    showTotals(overall_totals_line(compute_totals(m_statusbarQuery, overall_sums())));
+    showTotals(overallTotalsLine(periods::computeTotals(m_statusbarQuery, overallSums())));
     padMonthText();
     m_statusbarQuery.close();
 }
@@ -246,7 +246,7 @@ void QueryWindow::enterPage(Page page, Period period, const PeriodKey& key) {
     const Totals totals = computeTotals(period, key);
     showEntriesView(page);
     loadEntries(period, StatementKind::AllEntries, key);
-    showTotals(totals_line(prefix_word(period), totals));
+    showTotals(totalsLine(prefixWord(period), totals));
 }
 
 // ---------------------------------------------------------------------------------------
@@ -260,7 +260,7 @@ void QueryWindow::monthAnalysis() {
     showAnalysisView(MonthPage);
     const PeriodKey key = chosenMonth();
     loadAnalysis(Period::Month, key);
-    showTotals(totals_line({}, computeTotals(Period::Month, key)));
+    showTotals(totalsLine({}, computeTotals(Period::Month, key)));
 }
 
 void QueryWindow::yearEntries(StatementKind kind, KeyOf key) {
@@ -270,7 +270,7 @@ void QueryWindow::yearEntries(StatementKind kind, KeyOf key) {
 void QueryWindow::yearAnalysis() {
     showAnalysisView(YearPage);
     const PeriodKey key = chosenYear();
-    showTotals(totals_line({}, computeTotals(Period::Year, key)));
+    showTotals(totalsLine({}, computeTotals(Period::Year, key)));
     loadAnalysis(Period::Year, key);
 }
 
@@ -290,13 +290,13 @@ void QueryWindow::dayAction(StatementKind kind) {
 void QueryWindow::periodEntriesAction(Page page, Period period, StatementKind kind, KeyOf keyOf) {
     showEntriesView(page);
     const PeriodKey key = (this->*keyOf)();
-    showTotals(totals_line({}, computeTotals(period, key)));
+    showTotals(totalsLine({}, computeTotals(period, key)));
     loadEntries(period, kind, key);
 }
 
 void QueryWindow::seasonAction(StatementKind kind) {
     const PeriodKey key = chosenQuarter();
-    showTotals(totals_line({}, computeTotals(Period::Quarter, key)));
+    showTotals(totalsLine({}, computeTotals(Period::Quarter, key)));
     if (kind == StatementKind::Analysis) {
         showAnalysisView(SeasonPage);
         loadAnalysis(Period::Quarter, key);
@@ -319,17 +319,17 @@ void QueryWindow::showAnalysisView(Page page) {
 }
 
 void QueryWindow::loadEntries(Period period, StatementKind kind, const PeriodKey& key) {
-    m_szadoquery.setStatement(period_sql(period, kind, key));
+    m_szadoquery.setStatement(periodSql(period, kind, key));
     m_szadoquery.open();
 }
 
 void QueryWindow::loadAnalysis(Period period, const PeriodKey& key) {
-    m_calquery.setStatement(period_sql(period, StatementKind::Analysis, key));
+    m_calquery.setStatement(periodSql(period, StatementKind::Analysis, key));
     m_calquery.open();
 }
 
 Totals QueryWindow::computeTotals(Period period, const PeriodKey& key) {
-    return compute_totals(m_szadoquery, period_sums(period, key));
+    return periods::computeTotals(m_szadoquery, periodSums(period, key));
 }
 
 void QueryWindow::showTotals(const TotalsLine& line) {
@@ -340,7 +340,7 @@ void QueryWindow::showTotals(const TotalsLine& line) {
 // Period keys
 
 CurrentPeriod QueryWindow::now() const {
-    return current_period(m_context.clock.now());
+    return currentPeriod(m_context.clock.now());
 }
 
 PeriodKey QueryWindow::chosenMonth() const {
@@ -352,7 +352,7 @@ PeriodKey QueryWindow::currentMonth() const {
 }
 
 PeriodKey QueryWindow::chosenQuarter() const {
-    return quarter_bounds(m_seasonYear->text(), formats::parseInteger(m_season->currentText()));
+    return quarterBounds(m_seasonYear->text(), formats::parseInteger(m_season->currentText()));
 }
 
 PeriodKey QueryWindow::chosenYear() const {

@@ -87,22 +87,22 @@ QString analysisSql(Period period, const PeriodKey& key) {
 
 } // namespace
 
-int quarter_of_month(int month) {
+int quarterOfMonth(int month) {
     return (month - 1) / 3 + 1;
 }
 
-CurrentPeriod current_period(const QDateTime& now) {
+CurrentPeriod currentPeriod(const QDateTime& now) {
     const QDate d = now.date();
     CurrentPeriod p;
     p.day = d.toString(QStringLiteral("yyyy-MM-dd"));
     p.month = d.toString(QStringLiteral("yyyy-MM"));
     p.year = d.toString(QStringLiteral("yyyy"));
     p.monthNumber = d.toString(QStringLiteral("M")).toInt();
-    p.quarter = quarter_of_month(p.monthNumber);
+    p.quarter = quarterOfMonth(p.monthNumber);
     return p;
 }
 
-PeriodKey quarter_bounds(const QString& year, int quarter) {
+PeriodKey quarterBounds(const QString& year, int quarter) {
     static const char* const firstDays[] = {"-01-01", "-04-01", "-07-01", "-10-01"};
     static const char* const lastDays[] = {"-03-31", "-06-30", "-09-30", "-12-31"};
     if (quarter < 1 || quarter > 4)
@@ -111,7 +111,7 @@ PeriodKey quarter_bounds(const QString& year, int quarter) {
             year + QLatin1String(lastDays[quarter - 1])};
 }
 
-QString period_sql(Period period, StatementKind kind, const PeriodKey& key) {
+QString periodSql(Period period, StatementKind kind, const PeriodKey& key) {
     switch (kind) {
     case StatementKind::IncomeSum:
         return sumSql(period, kIncome, key);
@@ -130,7 +130,7 @@ QString period_sql(Period period, StatementKind kind, const PeriodKey& key) {
     return {};
 }
 
-QString prefix_word(Period period) {
+QString prefixWord(Period period) {
     switch (period) {
     case Period::Day:
         return QStringLiteral("今日");
@@ -144,35 +144,35 @@ QString prefix_word(Period period) {
     return {};
 }
 
-SumStatements period_sums(Period period, const PeriodKey& key) {
-    return {period_sql(period, StatementKind::IncomeSum, key),
-            period_sql(period, StatementKind::ExpenditureSum, key)};
+SumStatements periodSums(Period period, const PeriodKey& key) {
+    return {periodSql(period, StatementKind::IncomeSum, key),
+            periodSql(period, StatementKind::ExpenditureSum, key)};
 }
 
-SumStatements overall_sums() {
+SumStatements overallSums() {
     return {QStringLiteral("select sum(money) from mysalary where sz='收入'"),
             QStringLiteral("select sum(money) from mysalary where sz='支出'")};
 }
 
-QString balance_text(const QString& income, const QString& expenditure) {
+QString balanceText(const QString& income, const QString& expenditure) {
     return formats::fixed2(formats::parseNumber(income) - formats::parseNumber(expenditure));
 }
 
-Totals compute_totals(QueryDataset& query, const SumStatements& sums) {
+Totals computeTotals(QueryDataset& query, const SumStatements& sums) {
     Totals t;
     t.income = formats::fixed2(query.readNumber(sums.income));
     t.expenditure = formats::fixed2(query.readNumber(sums.expenditure));
-    t.balance = balance_text(t.income, t.expenditure);
+    t.balance = balanceText(t.income, t.expenditure);
     return t;
 }
 
-TotalsLine totals_line(const QString& prefix, const Totals& totals) {
+TotalsLine totalsLine(const QString& prefix, const Totals& totals) {
     return {prefix + QStringLiteral("收入：") + totals.income + u'元',
             prefix + QStringLiteral("支出：") + totals.expenditure + u'元',
             prefix + QStringLiteral("余额：") + totals.balance + u'元'};
 }
 
-TotalsLine overall_totals_line(const Totals& totals) {
+TotalsLine overallTotalsLine(const Totals& totals) {
     return {QStringLiteral("总收入：") + totals.income + u'元',
             QStringLiteral("总支出：") + totals.expenditure + u'元',
             QStringLiteral("余额：") + totals.balance + u'元'};

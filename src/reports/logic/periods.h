@@ -42,20 +42,20 @@ struct CurrentPeriod {
 };
 
 // The quarter (1 to 4) that a month (1 to 12) belongs to.
-int quarter_of_month(int month);
+int quarterOfMonth(int month);
 
 // The day, month, year, month number and quarter of `now` (local time).
-CurrentPeriod current_period(const QDateTime& now);
+CurrentPeriod currentPeriod(const QDateTime& now);
 
 // The first and last day of quarter `quarter` of `year`; the year text is used unchanged.
 // Throws AppError when the quarter is not 1 to 4.
-PeriodKey quarter_bounds(const QString& year, int quarter);
+PeriodKey quarterBounds(const QString& year, int quarter);
 
 // The statement of `kind` for the period `key` of `period`.
-QString period_sql(Period period, StatementKind kind, const PeriodKey& key);
+QString periodSql(Period period, StatementKind kind, const PeriodKey& key);
 
 // The word in front of the totals line when a page is entered: "今日", "月", "季度", "年度".
-QString prefix_word(Period period);
+QString prefixWord(Period period);
 
 // The two sum statements behind a totals line.
 struct SumStatements {
@@ -63,9 +63,9 @@ struct SumStatements {
     QString expenditure;
 };
 // The sums of one period.
-SumStatements period_sums(Period period, const PeriodKey& key);
+SumStatements periodSums(Period period, const PeriodKey& key);
 // The sums over the whole ledger.
-SumStatements overall_sums();
+SumStatements overallSums();
 
 // The three totals, each formatted "0.00".
 struct Totals {
@@ -77,18 +77,18 @@ struct Totals {
 // Runs the income sum, then the expenditure sum on `query` (each replaced, opened, read as a
 // number and closed; an empty sum reads as 0) and derives the balance from the two rounded
 // texts. Throws AppError from the data layer; `query` is left closed.
-Totals compute_totals(QueryDataset& query, const SumStatements& sums);
+Totals computeTotals(QueryDataset& query, const SumStatements& sums);
 
 // The balance text of two totals texts: both read back as numbers, so the balance is formed
 // from the rounded totals.
-QString balance_text(const QString& income, const QString& expenditure);
+QString balanceText(const QString& income, const QString& expenditure);
 
 // The texts of the three status-bar panels, left to right.
 using TotalsLine = std::array<QString, 3>;
 
 // "<prefix>收入：…元", "<prefix>支出：…元", "<prefix>余额：…元"; the prefix may be empty.
-TotalsLine totals_line(const QString& prefix, const Totals& totals);
+TotalsLine totalsLine(const QString& prefix, const Totals& totals);
 // "总收入：…元", "总支出：…元", "余额：…元".
-TotalsLine overall_totals_line(const Totals& totals);
+TotalsLine overallTotalsLine(const Totals& totals);
 
 } // namespace periods
