@@ -87,8 +87,14 @@ QToolButton* Tbank::button(const QString& name) const {
     return findChild<QToolButton*>(name);
 }
 
+bool Tbank::entryPasses() {
+    if (!m_entryPasses)
+        m_entryPasses = passwordPasses(m_stored, m_entered);
+    return *m_entryPasses;
+}
+
 void Tbank::openWindow(const WindowFactory& factory) {
-    if (!passwordPasses(m_stored, m_entered)) {
+    if (!entryPasses()) {
         m_context.dialogs.message(kCaption, QStringLiteral("对不起，你非法登录本系统！"),
                                   Dialogs::Buttons::Ok, Dialogs::Icon::Question,
                                   Dialogs::Answer::Ok);
@@ -121,6 +127,7 @@ void Tbank::sysClick() {
 void Tbank::loginClick() {
     m_entered = m_context.dialogs.input(kCaption, QStringLiteral("输入密码"), QString())
                     .value_or(QString());
+    m_entryPasses = passwordPasses(m_stored, m_entered);
 }
 
 void Tbank::logoffClick() {
