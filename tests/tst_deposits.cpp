@@ -4,6 +4,7 @@
 #include "data/formats.h"
 #include "data/querydataset.h"
 #include "data/schema.h"
+#include "data/tabledataset.h"
 #include "platform/apperror.h"
 #include "registers/logic/deposits.h"
 #include "registers/logic/savingsbook.h"
@@ -50,6 +51,7 @@ private slots:
     void unknownKindRefused();
     void deriveOverTheBooks();
     void missingKindRow();
+    void deriveInTheRegister();
     void changedRateUsedByTheNextDerivation();
     void lookupTakesTheNameAsAValue();
     void taxRate_data();
@@ -310,6 +312,50 @@ void TestDeposits::missingKindRow() {
     QCOMPARE(f->interest, 0.0);
     QCOMPARE(f->tax, 0.0);
     QCOMPARE(f->total, 5000.0);
+}
+
+void TestDeposits::deriveInTheRegister() {
+    TestProgram tp;
+    TableDataset saving(tp.odbcIniPath(), QStringLiteral("saving"), TableDataset::Mode::Cached);
+    saving.open();
+    QueryDataset cxQuery(tp.odbcIniPath());
+    QueryDataset statusbarQuery(tp.odbcIniPath());
+    const deposits::TermsLookup lookup = [&](const QString& name) {
+        return deposits::lookupTerms(cxQuery, name);
+    };
+    const auto cell = [&](const char* field) {
+        return formats::toText(
+            saving.value(saving.currentRow(), saving.fieldIndex(QString::fromLatin1(field))));
+    };
+    const QString kind = QStringLiteral("整存整取一年");
+    saving.append();
+    saving.setValue(saving.fieldIndex(QStringLiteral("begindate")), QStringLiteral("2004-01-31"));
+    // The kind committed before the amount: nothing derived.
+    QVERIFY(!deposits::deriveIntoCurrentRow(saving, kind, lookup, 20));
+    QCOMPARE(cell("interest"), QString());
+    QCOMPARE(cell("enddate"), QString());
+    // With the amount, an unknown kind changes no cell.
+    saving.setValue(saving.fieldIndex(QStringLiteral("money")), 10000.0);
+    QVERIFY_THROWS_EXCEPTION(
+        AppError, deposits::deriveIntoCurrentRow(saving, QStringLiteral("活期"), lookup, 20));
+    QCOMPARE(cell("totalmoney"), QString());
+    // Committing the kind again fills every derived cell.
+    QVERIFY(deposits::deriveIntoCurrentRow(saving, kind, lookup, 20));
+    QCOMPARE(cell("interest"), QStringLiteral("1.5"));
+    QCOMPARE(cell("enddate"), QStringLiteral("2005-01-25"));
+    QCOMPARE(cell("interestmoney"), QStringLiteral("150"));
+    QCOMPARE(cell("interesttax"), QStringLiteral("30"));
+    QCOMPARE(cell("totalmoney"), QStringLiteral("10120"));
+
+    // Counted in the totals only once saved.
+    QCOMPARE(deposits::totalsTexts(statusbarQuery),
+             (QStringList{"存入金额：0元", "利息：0元", "到期金额：0元"}));
+    saving.saveAll();
+    QCOMPARE(deposits::totalsTexts(statusbarQuery),
+             (QStringList{"存入金额：10000元", "利息：150元", "到期金额：10120元"}));
+    QCOMPARE(tp.rows(QStringLiteral("select interest, enddate, interestmoney, interesttax, "
+                                    "totalmoney from saving")),
+             (QList<QStringList>{{"1.5", "2005-01-25", "150", "30", "10120"}}));
 }
 
 void TestDeposits::changedRateUsedByTheNextDerivation() {

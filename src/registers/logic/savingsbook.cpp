@@ -2,6 +2,7 @@
 
 #include "data/formats.h"
 #include "data/querydataset.h"
+#include "data/tabledataset.h"
 #include "platform/apperror.h"
 
 #include <cmath>
@@ -72,6 +73,30 @@ std::optional<Figures> derive(const QVariant& depositDate, const QVariant& amoun
         throw AppError(QStringLiteral("'%1' 不是已知的储蓄类型").arg(kindText));
     const Terms terms = lookup(kind->name).value_or(Terms{});
     return figures(kind->scheme, terms.months, terms.rate, *money, *date, taxPercent);
+}
+
+bool deriveIntoCurrentRow(TableDataset& saving, const QString& kindText, const TermsLookup& lookup,
+                          double taxPercent) {
+    const int row = saving.currentRow();
+    if (row < 0)
+        return false;
+    const auto field = [&](const char* name) {
+        const int f = saving.fieldIndex(QString::fromLatin1(name));
+        if (f < 0)
+            throw AppError(QStringLiteral("Field '%1' not found").arg(QLatin1String(name)));
+        return f;
+    };
+    const std::optional<Figures> f =
+        derive(saving.value(row, field("begindate")), saving.value(row, field("money")), kindText,
+               lookup, taxPercent);
+    if (!f)
+        return false;
+    saving.setValue(field("interest"), f->rate);
+    saving.setValue(field("enddate"), formats::dateText(f->maturity));
+    saving.setValue(field("interestmoney"), f->interest);
+    saving.setValue(field("interesttax"), f->tax);
+    saving.setValue(field("totalmoney"), f->total);
+    return true;
 }
 
 double readTaxRate(QueryDataset& query) {

@@ -8,6 +8,7 @@
 #include <optional>
 
 class QueryDataset;
+class TableDataset;
 
 // The savings register's work against the books: looking a kind up in bankinterest, deriving
 // a row's figures when a kind is committed, and the three totals of the stored deposits.
@@ -37,6 +38,14 @@ using TermsLookup = std::function<std::optional<Terms>(const QString& name)>;
 std::optional<Figures> derive(const QVariant& depositDate, const QVariant& amount,
                               const QString& kindText, const TermsLookup& lookup,
                               double taxPercent);
+
+// The derivation in the current row of `saving` (the register's table dataset): reads its
+// deposit date and amount, derives as derive() does and writes the rate, the maturity date,
+// the interest, the interest tax and the amount due into the row's edit, to be stored with
+// the next save. The kind text itself is left for the grid to store. Returns whether anything
+// was derived; throws (writing nothing) for an unknown kind or a failed lookup.
+bool deriveIntoCurrentRow(TableDataset& saving, const QString& kindText, const TermsLookup& lookup,
+                          double taxPercent);
 
 // A cell as a deposit date or an amount: nothing when it is empty or not a valid value.
 std::optional<QDate> dateOf(const QVariant& cell);
