@@ -64,7 +64,9 @@ public:
 
 private:
     // Asks for a name with `current` as the initial text. Cancel gives back the initial text
-    // (or nothing, when `cancelEnds`); an unchanged text gives `current` byte for byte.
+    // (or nothing, when `cancelEnds`); an unchanged text gives `current` byte for byte. A new
+    // name with a line break, a NUL or a character GBK cannot hold is refused (AppError)
+    // before anything changes.
     std::optional<QByteArray> askName(const QByteArray& current, bool cancelEnds) const;
     void writeMajors();
 
