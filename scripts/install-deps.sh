@@ -9,5 +9,6 @@ $SUDO apt-get install -y -q --no-install-recommends \
   build-essential cmake pkg-config \
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite qt6-charts-dev libqt6charts6 \
   libqt6opengl6-dev libxkbcommon-dev libsqlite3-dev libgl-dev \
+  libsodium-dev \
   fonts-arphic-uming \
   xvfb xauth

@@ -2,11 +2,14 @@
 // out.
 #include "app/mainwindow.h"
 #include "app/startup.h"
+#include "data/password.h"
 #include "platform/apperror.h"
+#include "settings/logic/passwordchange.h"
 #include "support/testprogram.h"
 
 #include <QApplication>
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
@@ -104,6 +107,10 @@ private slots:
     void windowThatCannotOpen();
     void logoffCloses();
     void restoreAfterSecondStart();
+    void hashedPasswordGate_data();
+    void hashedPasswordGate();
+    void entryVerifiedOnce();
+    void passwordSetInSettingsCountsFromNextStart();
 };
 
 void TestMainWindow::window() {
@@ -359,6 +366,87 @@ void TestMainWindow::restoreAfterSecondStart() {
     bank.restoreAndRaise();
     QVERIFY(!bank.isMinimized());
     QVERIFY(bank.isVisible());
+}
+
+void TestMainWindow::hashedPasswordGate_data() {
+    QTest::addColumn<QStringList>("entries"); // "<Cancel>" cancels the input box
+    QTest::addColumn<bool>("opens");
+    QTest::newRow("right") << QStringList{"Pa'ss\\ 密码"} << true;
+    QTest::newRow("nothing entered") << QStringList{} << false;
+    QTest::newRow("letter case") << QStringList{"pa'ss\\ 密码"} << false;
+    QTest::newRow("right, then Cancel") << QStringList{"Pa'ss\\ 密码", kCancel} << false;
+    QTest::newRow("wrong, then right") << QStringList{"x", "Pa'ss\\ 密码"} << true;
+}
+
+void TestMainWindow::hashedPasswordGate() {
+    QFETCH(QStringList, entries);
+    QFETCH(bool, opens);
+    TestProgram tp;
+    password::store(tp.odbcIniPath(), QStringLiteral("Pa'ss\\ 密码"));
+    OpenedWindows opened;
+    MainWindow bank(tp.context(), runStartup(tp.context()), opened.windows());
+    opened.expectedParent = &bank;
+    bank.show();
+    for (const QString& e : entries)
+        enter(bank, tp, e);
+    QCOMPARE(pressAllFour(bank, tp, opened), opens ? kOpened : kRefused);
+    QCOMPARE(pressAllFour(bank, tp, opened), opens ? kOpened : kRefused);
+}
+
+void TestMainWindow::entryVerifiedOnce() {
+    TestProgram tp;
+    const QString stored = password::hash(QStringLiteral("richtig"));
+    QElapsedTimer verify;
+    verify.start();
+    QVERIFY(password::matches(stored, QStringLiteral("richtig")));
+    const qint64 oneCheck = verify.elapsed();
+
+    OpenedWindows opened;
+    MainWindow bank(tp.context(), stored, opened.windows());
+    opened.expectedParent = &bank;
+    bank.show();
+    enter(bank, tp, QStringLiteral("richtig"));
+    // Twenty presses cost far less than twenty checks of the hash: the entry's answer is kept.
+    QElapsedTimer presses;
+    presses.start();
+    for (int i = 0; i < 5; ++i)
+        QCOMPARE(pressAllFour(bank, tp, opened), kOpened);
+    QVERIFY2(presses.elapsed() < 5 * oneCheck + 200,
+             qPrintable(QStringLiteral("20 presses %1 ms, one check %2 ms")
+                            .arg(presses.elapsed())
+                            .arg(oneCheck)));
+}
+
+void TestMainWindow::passwordSetInSettingsCountsFromNextStart() {
+    TestProgram tp;
+    tp.exec(QStringLiteral("update user set password='alt' where id=1"));
+    OpenedWindows opened;
+    MainWindow first(tp.context(), runStartup(tp.context()), opened.windows());
+    opened.expectedParent = &first;
+    first.show();
+    enter(first, tp, QStringLiteral("alt"));
+    QCOMPARE(pressAllFour(first, tp, opened), kOpened);
+
+    // The settings page stores a new password: the old one goes on working in this run.
+    QCOMPARE(
+        settings::changePassword(tp.odbcIniPath(), QStringLiteral("Neu"), QStringLiteral("Neu")),
+        settings::PasswordChange::Stored);
+    QCOMPARE(pressAllFour(first, tp, opened), kOpened);
+    enter(first, tp, QStringLiteral("Neu"));
+    QCOMPARE(pressAllFour(first, tp, opened), kRefused);
+    enter(first, tp, QStringLiteral("alt"));
+    QCOMPARE(pressAllFour(first, tp, opened), kOpened);
+
+    // After the next start only the new one does.
+    MainWindow second(tp.context(), runStartup(tp.context()), opened.windows());
+    opened.expectedParent = &second;
+    second.show();
+    enter(second, tp, QStringLiteral("alt"));
+    QCOMPARE(pressAllFour(second, tp, opened), kRefused);
+    enter(second, tp, QStringLiteral("neu"));
+    QCOMPARE(pressAllFour(second, tp, opened), kRefused);
+    enter(second, tp, QStringLiteral("Neu"));
+    QCOMPARE(pressAllFour(second, tp, opened), kOpened);
 }
 
 QTEST_MAIN(TestMainWindow)

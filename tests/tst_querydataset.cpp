@@ -13,6 +13,7 @@ private slots:
     void singleValues();
     void brokenStatementWritesNothing();
     void passwordUpdate();
+    void boundValues();
     void rowsOfAStatement();
     void missingDataSource();
 };
@@ -121,6 +122,33 @@ void TestQueryDataset::passwordUpdate() {
     QCOMPARE(q.readText(QStringLiteral("select password from user")), QStringLiteral("0123"));
     QCOMPARE(tp.scalar(QStringLiteral("select password from user")).toString(),
              QStringLiteral("0123"));
+}
+
+void TestQueryDataset::boundValues() {
+    TestProgram tp;
+    tp.exec(QStringLiteral("insert into mysalary (adddate, sz, szdl, money) values "
+                           "('2026-12-01', '支出', 'a''b', 1), ('2026-12-02', '支出', 'c', 2)"));
+    QueryDataset q(tp.odbcIniPath());
+    // Values reach the statement as values: quotes, a backslash and statement text included.
+    const QString odd = QStringLiteral("it's \\ ' or '1'='1");
+    QCOMPARE(q.execute(QStringLiteral("update mysalary set memo=? where szdl=?"),
+                       {odd, QStringLiteral("a'b")}),
+             1);
+    QCOMPARE(tp.scalar(QStringLiteral("select memo from mysalary where szdl='a''b'")).toString(),
+             odd);
+    QCOMPARE(q.execute(QStringLiteral("update mysalary set memo=? where szdl=?"),
+                       {QStringLiteral("x"), odd}),
+             0);
+    // The dialect still applies around the placeholders.
+    q.setStatement(QStringLiteral(
+        "select sum(money) from mysalary where left(adddate,7)=? and adddate >= #2026-12-02#"));
+    q.open({QStringLiteral("2026-12")});
+    QCOMPARE(q.text(), QStringLiteral("2"));
+    q.setStatement(QStringLiteral("select count(*) from mysalary where memo=?"));
+    q.open({odd});
+    QCOMPARE(q.integer(), qint64(1));
+    // A value count that does not fit is the data layer's error.
+    QVERIFY_THROWS_EXCEPTION(AppError, q.open({odd, odd}));
 }
 
 void TestQueryDataset::rowsOfAStatement() {

@@ -87,8 +87,14 @@ QToolButton* MainWindow::button(const QString& name) const {
     return findChild<QToolButton*>(name);
 }
 
+bool MainWindow::entryPasses() {
+    if (!m_entryPasses)
+        m_entryPasses = passwordPasses(m_stored, m_entered);
+    return *m_entryPasses;
+}
+
 void MainWindow::openGuarded(const WindowFactory& factory) {
-    if (!passwordPasses(m_stored, m_entered)) {
+    if (!entryPasses()) {
         m_context.dialogs.message(kCaption, QStringLiteral("对不起，你非法登录本系统！"),
                                   Dialogs::Buttons::Ok, Dialogs::Icon::Question,
                                   Dialogs::Answer::Ok);
@@ -116,6 +122,7 @@ void MainWindow::openSettings() {
 void MainWindow::enterPassword() {
     m_entered = m_context.dialogs.input(kCaption, QStringLiteral("输入密码"), QString())
                     .value_or(QString());
+    m_entryPasses = passwordPasses(m_stored, m_entered);
 }
 
 void MainWindow::quit() {

@@ -45,10 +45,13 @@ private:
     QToolButton* makeButton(const QString& name, const QString& caption, int left, int top,
                             int icon);
     void openGuarded(const WindowFactory& factory);
+    bool entryPasses();
 
     const Context& m_context;
     std::optional<QString> m_stored;
     QString m_entered;
+    // The password test of the current entry, made once per entry (hashing is slow).
+    std::optional<bool> m_entryPasses;
     Windows m_windows;
     bool m_placed = false;
 };

@@ -2,6 +2,7 @@
 
 #include "data/connection.h"
 #include "data/datasourceentry.h"
+#include "data/password.h"
 #include "data/querydataset.h"
 #include "data/schema.h"
 #include "platform/actionguard.h"
@@ -64,5 +65,5 @@ std::optional<QString> runStartup(const Context& context) {
 }
 
 bool passwordPasses(const std::optional<QString>& stored, const QString& entered) {
-    return stored.has_value() && *stored == entered;
+    return stored.has_value() && password::matches(*stored, entered);
 }

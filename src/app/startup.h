@@ -14,6 +14,7 @@ std::optional<QString> runStartup(const Context& context);
 // Only writes the data source entry: what a second instance does before it ends.
 void registerDataSource(const Context& context);
 
-// The password test: the entered text must equal the stored password exactly. An unreadable
+// The password test: the entered text must be the stored password exactly, verified through
+// its hash when the books keep one (a costly check: make it once per entry). An unreadable
 // stored password lets nobody in.
 bool passwordPasses(const std::optional<QString>& stored, const QString& entered);

@@ -22,12 +22,26 @@ void QueryDataset::setStatement(const QString& statement) {
     m_statement = statement;
 }
 
-void QueryDataset::open() {
-    close();
+QSqlQuery QueryDataset::run(const QString& statement, const QVariantList& values) {
     ensureConnection();
     QSqlQuery q(m_connection->database());
-    if (!q.exec(toSqlite(m_statement)))
+    if (values.isEmpty()) {
+        if (!q.exec(toSqlite(statement)))
+            throwSqlError(q.lastError());
+        return q;
+    }
+    if (!q.prepare(toSqlite(statement)))
         throwSqlError(q.lastError());
+    for (const QVariant& v : values)
+        q.addBindValue(v);
+    if (!q.exec())
+        throwSqlError(q.lastError());
+    return q;
+}
+
+void QueryDataset::open(const QVariantList& values) {
+    close();
+    QSqlQuery q = run(m_statement, values);
     m_model.setQuery(std::move(q));
     if (m_model.lastError().isValid())
         throwSqlError(m_model.lastError());
@@ -75,10 +89,8 @@ QString QueryDataset::readText(const QString& statement) {
     return v;
 }
 
-void QueryDataset::execute(const QString& statement) {
+int QueryDataset::execute(const QString& statement, const QVariantList& values) {
     close();
-    ensureConnection();
-    QSqlQuery q(m_connection->database());
-    if (!q.exec(toSqlite(statement)))
-        throwSqlError(q.lastError());
+    const QSqlQuery q = run(statement, values);
+    return q.numRowsAffected();
 }

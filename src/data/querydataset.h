@@ -19,8 +19,9 @@ public:
     // Clears the statement and sets the new one (closing the dataset).
     void setStatement(const QString& statement);
 
-    // Runs the statement; throws AppError with the data layer's text.
-    void open();
+    // Runs the statement, with `values` bound in order to its "?" placeholders; throws
+    // AppError with the data layer's text. Bound values never become statement text.
+    void open(const QVariantList& values = {});
     void close();
     bool isOpen() const { return m_open; }
 
@@ -35,14 +36,16 @@ public:
     // Replace, open, read the first value as text, close.
     QString readText(const QString& statement);
 
-    // Runs a statement that returns no rows; throws AppError on failure.
-    void execute(const QString& statement);
+    // Runs a statement that returns no rows, with `values` bound in order to its "?"
+    // placeholders; returns how many rows it changed. Throws AppError on failure.
+    int execute(const QString& statement, const QVariantList& values = {});
 
     // The rows of the open statement, fetched lazily as a view scrolls.
     QSqlQueryModel* model() { return &m_model; }
 
 private:
     QVariant firstValue() const;
+    QSqlQuery run(const QString& statement, const QVariantList& values);
     void ensureConnection();
 
     QString m_iniPath;

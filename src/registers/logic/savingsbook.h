@@ -1,0 +1,62 @@
+#pragma once
+
+#include "registers/logic/deposits.h"
+
+#include <QStringList>
+#include <QVariant>
+#include <functional>
+#include <optional>
+
+class QueryDataset;
+class TableDataset;
+
+// The savings register's work against the books: looking a kind up in bankinterest, deriving
+// a row's figures when a kind is committed, and the three totals of the stored deposits.
+namespace deposits {
+
+// A kind's row of bankinterest: its term in months and its rate in percent.
+struct Terms {
+    int months = 0;
+    double rate = 0;
+};
+
+// Reads the term and rate of the kind named exactly `name` from bankinterest, with one
+// statement that takes the name as a bound value. Nothing when the table has no row of that
+// name. NULL cells read as 0. Throws AppError with the data layer's text.
+std::optional<Terms> lookupTerms(QueryDataset& query, const QString& name);
+
+// How the derivation looks a kind up (lookupTerms over the window's query, or a stand-in).
+using TermsLookup = std::function<std::optional<Terms>(const QString& name)>;
+
+// The figures of a row whose kind cell is committed with `kindText`. `depositDate` and
+// `amount` are the row's cells as stored: a date as "yyyy-MM-dd" text (or a QDate), an amount
+// as a number (or its text). When either is empty or not a valid value, nothing is derived
+// (the kind is stored as typed, unchecked). Otherwise `kindText` must be one of the twelve
+// names, or AppError("'<text>' 不是已知的储蓄类型") is thrown before anything is looked up. A
+// kind without its row in bankinterest reads as term 0 and rate 0. `taxPercent` is the
+// interest tax rate read when the window opened.
+std::optional<Figures> derive(const QVariant& depositDate, const QVariant& amount,
+                              const QString& kindText, const TermsLookup& lookup,
+                              double taxPercent);
+
+// The derivation in the current row of `saving` (the register's table dataset): reads its
+// deposit date and amount, derives as derive() does and writes the rate, the maturity date,
+// the interest, the interest tax and the amount due into the row's edit, to be stored with
+// the next save. The kind text itself is left for the grid to store. Returns whether anything
+// was derived; throws (writing nothing) for an unknown kind or a failed lookup.
+bool deriveIntoCurrentRow(TableDataset& saving, const QString& kindText, const TermsLookup& lookup,
+                          double taxPercent);
+
+// A cell as a deposit date or an amount: nothing when it is empty or not a valid value.
+std::optional<QDate> dateOf(const QVariant& cell);
+std::optional<double> amountOf(const QVariant& cell);
+
+// The interest tax rate of the books: the first row of "select interesttax from tax", 0 when
+// the table has no row or the value is empty.
+double readTaxRate(QueryDataset& query);
+
+// The three panels of the savings totals line over the stored deposits: "存入金额：…元",
+// "利息：…元", "到期金额：…元", each sum as plain decimal text, "0" when there is none.
+QStringList totalsTexts(QueryDataset& statusbarQuery);
+
+} // namespace deposits
