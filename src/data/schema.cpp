@@ -1,6 +1,7 @@
 #include "data/schema.h"
 
 #include "data/connection.h"
+#include "data/ledgertotals.h"
 #include "platform/apperror.h"
 
 #include <QFile>
@@ -133,6 +134,10 @@ void ensureIndexes(QSqlDatabase db) {
                           "mysalary(substr(adddate,1,4), sz, adddate)"));
 }
 
+void ensureLedgerTotals(QSqlDatabase db) {
+    ledgertotals::ensure(db);
+}
+
 bool createDatabase(const QString& path) {
     if (QFileInfo::exists(path))
         return false;
@@ -175,6 +180,7 @@ bool createDatabase(const QString& path) {
         if (!db.commit())
             throwSqlError(db.lastError());
         q.finish();
+        ensureLedgerTotals(db);
     } catch (...) {
         QFile::remove(temp);
         QFile::remove(temp + QStringLiteral("-wal"));
