@@ -4,6 +4,7 @@
 
 #include <QBarCategoryAxis>
 #include <QBarSet>
+#include <QCategoryAxis>
 #include <QChart>
 #include <QFontMetrics>
 #include <QHorizontalStackedBarSeries>
@@ -24,6 +25,7 @@ namespace {
 constexpr qreal kBarWidth = 0.2;  // of a bar's slot
 constexpr int kCalloutPixels = 8; // length of a pie label's callout line
 constexpr qreal kPieSize = 0.6;   // of the plot area, leaving room for the labels
+constexpr int kLineLabels = 6;    // at most this many labels under a line
 
 QColor colourOf(int i) {
     static const QList<QColor> palette{
@@ -36,33 +38,30 @@ QColor colourOf(int i) {
 }
 
 // The legend's text of each point: its label, then its amount right-aligned to the widest
-// entry (padded with blanks as wide as the program font draws them).
+// entry, padded with no-break spaces (chart labels are rich text, where runs of other blanks
+// collapse into one).
 QStringList legendTexts(const QList<SeriesPoint>& points) {
     const QFontMetrics fm(programFont());
-    QList<int> labelWidths;
+    const QChar blank(0x00a0);
+    const int blankWidth = std::max(1, fm.horizontalAdvance(blank));
+    QList<int> widths;
     int widest = 0;
     for (const SeriesPoint& p : points) {
-        const int w = fm.horizontalAdvance(p.label + u' ' + charts::amountText(p.value));
-        labelWidths << w;
-        widest = std::max(widest, w);
+        widths << fm.horizontalAdvance(p.label + blank + charts::amountText(p.value));
+        widest = std::max(widest, widths.last());
     }
-    const QChar wide(0x3000); // ideographic space, as wide as a Chinese character
-    const int wideWidth = std::max(1, fm.horizontalAdvance(wide));
-    const int narrowWidth = std::max(1, fm.horizontalAdvance(u' '));
     QStringList out;
     for (qsizetype i = 0; i < points.size(); ++i) {
-        int missing = widest - labelWidths[i];
-        QString pad(u' ');
-        pad += QString(missing / wideWidth, wide);
-        missing %= wideWidth;
-        pad += QString(missing / narrowWidth, u' ');
-        out << points[i].label + pad + charts::amountText(points[i].value);
+        const int blanks = 1 + (widest - widths[i] + blankWidth / 2) / blankWidth;
+        out << points[i].label + QString(blanks, blank) + charts::amountText(points[i].value);
     }
     return out;
 }
 
 void styleAxis(QAbstractAxis* axis) {
     axis->setLabelsFont(programFont());
+    // A label a little wider than its slot is shown whole rather than cut to "...".
+    axis->setTruncateLabels(false);
     axis->setTitleText({});
 }
 
@@ -140,9 +139,14 @@ void drawLine(QChart* chart, const QList<SeriesPoint>& points) {
         categories << points[i].label;
     }
     chart->addSeries(line);
-    auto* labels = new QBarCategoryAxis;
-    labels->append(categories);
-    labels->setLabelsAngle(-90);
+    // Under a line of many months every label would overlap the next: every k-th point is
+    // labelled, at its own place on the axis.
+    auto* labels = new QCategoryAxis;
+    labels->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    labels->setRange(-0.5, std::max<qreal>(0.5, points.size() - 0.5));
+    const qsizetype every = std::max<qsizetype>(1, (points.size() + kLineLabels - 1) / kLineLabels);
+    for (qsizetype i = 0; i < points.size(); i += every)
+        labels->append(categories[i], qreal(i));
     styleAxis(labels);
     QValueAxis* amounts = amountAxis();
     chart->addAxis(labels, Qt::AlignBottom);
