@@ -2,6 +2,7 @@
 // program's table dataset or plain SQL on another connection — every whole-ledger figure read
 // from them equals the direct sum over mysalary; and books whose totals are missing, stale or
 // tampered with get them back whole.
+#include "app/startup.h"
 #include "data/connection.h"
 #include "data/dialect.h"
 #include "data/formats.h"
@@ -111,6 +112,7 @@ private slots:
     void startUpRepairsMissingOrStaleTotals_data();
     void startUpRepairsMissingOrStaleTotals();
     void intactTotalsAreLeftAsTheyAre();
+    void startUpGivesOlderBooksTheTotals();
 };
 
 void TestLedgerTotals::everyWholeLedgerStatementIsAnsweredFromTheTotals() {
@@ -310,6 +312,23 @@ void TestLedgerTotals::intactTotalsAreLeftAsTheyAre() {
     schema::ensureLedgerTotals(c.database());
     QCOMPARE(tp.scalar(QStringLiteral("select total from mysalary_day_totals")).toDouble(),
              100.000001);
+}
+
+void TestLedgerTotals::startUpGivesOlderBooksTheTotals() {
+    TestProgram tp;
+    tp.exec(QStringLiteral("insert into mysalary (adddate, sz, szdl, money) values ('2005-03-05', "
+                           "'收入', '工资', 100), ('2005-03-06', '支出', '餐饮', 42.5)"));
+    for (const char* sql :
+         {"drop trigger mysalary_totals_insert", "drop trigger mysalary_totals_update",
+          "drop trigger mysalary_totals_delete", "drop table mysalary_day_totals",
+          "drop table mysalary_category_totals"})
+        tp.exec(QString::fromLatin1(sql));
+    QVERIFY(runStartup(tp.context()).has_value());
+    QVERIFY(tp.dialogs.errors().isEmpty());
+    QCOMPARE(tp.rows(toSqlite(
+                 QStringLiteral("select sz as x,sum(money) as y from mysalary group by sz"))),
+             (QList<QStringList>{{"支出", "42.5"}, {"收入", "100"}}));
+    compareAll(tp, QStringLiteral("after start-up"));
 }
 
 QTEST_GUILESS_MAIN(TestLedgerTotals)

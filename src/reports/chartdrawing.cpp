@@ -129,7 +129,7 @@ void drawBars(QChart* chart, const QList<SeriesPoint>& points, bool horizontal) 
     amounts->applyNiceNumbers();
 }
 
-// A line through the points without markers; the legend lists each point in its own colour.
+// A line through the points without markers.
 void drawLine(QChart* chart, const QList<SeriesPoint>& points) {
     auto* line = new QLineSeries;
     line->setPointsVisible(false);
@@ -154,15 +154,14 @@ void drawLine(QChart* chart, const QList<SeriesPoint>& points) {
     line->attachAxis(labels);
     line->attachAxis(amounts);
     amounts->applyNiceNumbers();
-    chart->legend()->markers(line).value(0)->setVisible(false);
-    // Each point's legend entry: a series with no points, only a colour and a name.
-    const QStringList legend = legendTexts(points);
-    for (qsizetype i = 0; i < points.size(); ++i) {
-        auto* entry = new QLineSeries;
-        entry->setName(legend[i]);
-        entry->setColor(colourOf(int(i)));
-        chart->addSeries(entry);
-    }
+    // The legend lists each point under the line's mark: one entry whose text is a table of
+    // labels and right-aligned amounts (an entry per point would cost a relayout each).
+    QString rowsHtml;
+    for (const SeriesPoint& p : points)
+        rowsHtml += QStringLiteral("<tr><td>%1</td><td align=\"right\">&nbsp;%2</td></tr>")
+                        .arg(p.label.toHtmlEscaped(), charts::amountText(p.value));
+    chart->legend()->markers(line).value(0)->setLabel(
+        QStringLiteral("<table cellspacing=\"0\" cellpadding=\"0\">%1</table>").arg(rowsHtml));
 }
 
 } // namespace
