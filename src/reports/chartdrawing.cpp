@@ -154,14 +154,12 @@ void drawLine(QChart* chart, const QList<SeriesPoint>& points) {
     line->attachAxis(labels);
     line->attachAxis(amounts);
     amounts->applyNiceNumbers();
-    // The legend lists each point under the line's mark: one entry whose text is a table of
-    // labels and right-aligned amounts (an entry per point would cost a relayout each).
-    QString rowsHtml;
-    for (const SeriesPoint& p : points)
-        rowsHtml += QStringLiteral("<tr><td>%1</td><td align=\"right\">&nbsp;%2</td></tr>")
-                        .arg(p.label.toHtmlEscaped(), charts::amountText(p.value));
-    chart->legend()->markers(line).value(0)->setLabel(
-        QStringLiteral("<table cellspacing=\"0\" cellpadding=\"0\">%1</table>").arg(rowsHtml));
+    // The legend lists each point under the line's mark: one entry of one line per point,
+    // amounts right-aligned (an entry per point would cost a relayout of the chart each).
+    QStringList lines = legendTexts(points);
+    for (QString& l : lines)
+        l = l.toHtmlEscaped();
+    chart->legend()->markers(line).value(0)->setLabel(lines.join(QStringLiteral("<br>")));
 }
 
 } // namespace
