@@ -11,9 +11,11 @@
 #include "data/tabledataset.h"
 #include "support/testprogram.h"
 
+#include <QFile>
 #include <QRandomGenerator>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -104,6 +106,7 @@ RandomEntry randomEntry(QRandomGenerator& rng) {
 class TestLedgerTotals : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase();
     void everyWholeLedgerStatementIsAnsweredFromTheTotals();
     void emptyLedgerGivesNoRowsAndNullSums();
     void plainSqlChangesKeepTheTotals_data();
@@ -113,7 +116,17 @@ private slots:
     void startUpRepairsMissingOrStaleTotals();
     void intactTotalsAreLeftAsTheyAre();
     void startUpGivesOlderBooksTheTotals();
+
+private:
+    QTemporaryDir m_home;
 };
+
+// Start-up writes the user's settings: into a home of this test's own, so that the tests that
+// read them, running at the same time, are not disturbed.
+void TestLedgerTotals::initTestCase() {
+    QVERIFY(m_home.isValid());
+    qputenv("HOME", QFile::encodeName(m_home.path()));
+}
 
 void TestLedgerTotals::everyWholeLedgerStatementIsAnsweredFromTheTotals() {
     for (const WholeLedger& s : kStatements) {
