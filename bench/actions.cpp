@@ -5,6 +5,8 @@
 #include "data/schema.h"
 #include "data/tabledataset.h"
 #include "platform/apperror.h"
+#include "reports/chartswindow.h"
+#include "reports/logic/chartseries.h"
 #include "reports/logic/periods.h"
 #include "reports/querywindow.h"
 #include "session.h"
@@ -155,6 +157,14 @@ QList<Action> allActions(const BooksFacts& facts) {
                                            "mysalary(substr(adddate,1,7), sz)"));
                       f.run(QStringLiteral("create index if not exists mysalary_year on "
                                            "mysalary(substr(adddate,1,4), sz)"));
+                      f.open(); // the check of the ledger's kept totals
+                      f.run(QStringLiteral("select name, sql from sqlite_master where name like "
+                                           "'mysalary%'"));
+                      f.run(QStringLiteral("select count(*) from mysalary"));
+                      f.run(QStringLiteral("select coalesce(sum(entries), 0) from "
+                                           "mysalary_day_totals"));
+                      f.run(QStringLiteral("select coalesce(sum(entries), 0) from "
+                                           "mysalary_category_totals"));
                       f.open(); // the password
                       f.run(QStringLiteral("select password from user"));
                   },
@@ -330,7 +340,7 @@ QList<Action> allActions(const BooksFacts& facts) {
     };
 
     out << Action{QStringLiteral("query: open (overall totals)"),
-                  100,
+                  50,
                   openLedger,
                   [](Session& s) { s.open(s.factoryOf<QueryWindow>()); },
                   closeWindows,
@@ -392,8 +402,41 @@ QList<Action> allActions(const BooksFacts& facts) {
                   },
                   {}};
 
+    // The charts window, which the ledger opens with 图表. Opening it draws the pie; entering a
+    // page runs that page's statement and draws every row of its result.
+    const QList<charts::ChartPage>& chartPages = charts::chartPages();
+    const auto openCharts = [](Session& s) {
+        openLedger(s);
+        s.open(s.factoryOf<ChartsWindow>());
+    };
+    out << Action{QStringLiteral("charts: open"),
+                  50,
+                  openLedger,
+                  [](Session& s) { s.open(s.factoryOf<ChartsWindow>()); },
+                  closeWindows,
+                  [statement = chartPages.at(0).statement](FloorRun& f) {
+                      f.open();
+                      f.run(statement);
+                  },
+                  {}};
+    for (int index = 0; index < int(chartPages.size()); ++index) {
+        // Entering page 0 needs another page in front first.
+        out << Action{
+            QStringLiteral("charts: page %1 %2").arg(index).arg(chartPages[index].tabText),
+            50,
+            [openCharts, index](Session& s) {
+                openCharts(s); // it opens on page 0
+                if (index == 0)
+                    s.showPage(QStringLiteral("rzpage"), 1);
+            },
+            [index](Session& s) { s.showPage(QStringLiteral("rzpage"), index); },
+            closeWindows,
+            [statement = chartPages[index].statement](FloorRun& f) { f.run(statement); },
+            {}};
+    }
+
     // More windows join here as they reach the program, one entry per page or button: the
-    // savings window (act: s.open(s.windows().savings)) and the pages of the charts window.
+    // savings window (act: s.open(s.windows().savings)).
     return out;
 }
 

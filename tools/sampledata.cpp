@@ -35,3 +35,34 @@ void fillSampleBooks(const QString& databasePath) {
                               "infactdate,flag,memo) values ") +
                QString::fromUtf8(row));
 }
+
+void fillSampleYear(const QString& databasePath) {
+    Connection c = Connection::toFile(databasePath);
+    QSqlQuery q(c.database());
+    const char* insert = "insert into mysalary (adddate,sz,szdl,szxl,money,zffs,memo) values ";
+    // A salary, rent, and meals, transport and shopping that wander from month to month.
+    const double meals[] = {1180, 1260, 1320, 1090, 1410, 1230, 1380, 1510, 1270, 1190, 1350};
+    const double transport[] = {260, 240, 310, 280, 220, 300, 330, 270, 250, 290, 240};
+    const double shopping[] = {620, 1480, 540, 830, 460, 990, 700, 560, 2150, 780, 640};
+    for (int m = 1; m <= 11; ++m) {
+        const QString month = QStringLiteral("2026-%1").arg(m, 2, 10, QLatin1Char('0'));
+        const QStringList rows{
+            QStringLiteral("('%1-01','收入','工资','基本工资',12500,'银行卡','')").arg(month),
+            QStringLiteral("('%1-01','支出','居住','房租',3200,'银行卡','')").arg(month),
+            QStringLiteral("('%1-10','支出','餐饮','午餐',%2,'微信支付','')")
+                .arg(month)
+                .arg(meals[m - 1]),
+            QStringLiteral("('%1-15','支出','交通','地铁',%2,'支付宝','')")
+                .arg(month)
+                .arg(transport[m - 1]),
+            QStringLiteral("('%1-20','支出','购物','日用品',%2,'支付宝','')")
+                .arg(month)
+                .arg(shopping[m - 1]),
+            QStringLiteral("('%1-25','收入','投资收益','理财',%2,'银行卡','')")
+                .arg(month)
+                .arg(300 + 17.5 * m),
+        };
+        for (const QString& row : rows)
+            q.exec(QString::fromUtf8(insert) + row);
+    }
+}

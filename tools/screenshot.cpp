@@ -1,7 +1,7 @@
 // Renders a window of the program over sample books into a PNG, for the README and for
 // looking at a window without clicking through the program:
 //   teloq_screenshot <window> <out.png>     window: main | loans | ledger | query-month |
-//                                            query-analysis
+//                                            query-analysis | charts [page 0 to 5]
 #include "app/mainwindow.h"
 #include "data/datasourceentry.h"
 #include "data/schema.h"
@@ -11,11 +11,13 @@
 #include "platform/scripteddialogs.h"
 #include "platform/widgets/look.h"
 #include "registers/loanswindow.h"
+#include "reports/chartswindow.h"
 #include "tools/sampledata.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
@@ -52,7 +54,12 @@ int main(int argc, char* argv[]) {
         w = std::make_unique<LedgerWindow>(context, WindowFactory{}, WindowFactory{});
     else if (which == QLatin1String("loans"))
         w = std::make_unique<LoansWindow>(context);
-    else {
+    else if (which == QLatin1String("charts")) {
+        fillSampleYear(db);
+        w = std::make_unique<ChartsWindow>(context);
+        if (argc > 3)
+            w->findChild<QTabWidget*>(QStringLiteral("rzpage"))->setCurrentIndex(atoi(argv[3]));
+    } else {
         std::fprintf(stderr, "unknown window\n");
         return 2;
     }

@@ -41,6 +41,16 @@ void upgradeIndexes(const QString& databasePath) {
     }
 }
 
+// Existing books get the ledger's kept totals, or have them repaired. A file that cannot take
+// them still opens; the whole-ledger figures then report the missing table when asked for.
+void upgradeLedgerTotals(const QString& databasePath) {
+    try {
+        Connection c = Connection::toFile(databasePath);
+        schema::ensureLedgerTotals(c.database());
+    } catch (const AppError&) {
+    }
+}
+
 } // namespace
 
 void registerDataSource(const Context& context) {
@@ -53,8 +63,10 @@ std::optional<QString> runStartup(const Context& context) {
     std::optional<QString> stored;
     const bool ok = guarded(context.dialogs, [&] {
         const QString db = datasource::databasePathFor(context.programFolder);
-        if (!schema::createDatabase(db))
+        if (!schema::createDatabase(db)) {
             upgradeIndexes(db);
+            upgradeLedgerTotals(db);
+        }
         QueryDataset password(context.odbcIniPath, QStringLiteral("select password from user"));
         stored = password.readText(password.statement());
     });

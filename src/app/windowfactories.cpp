@@ -2,6 +2,7 @@
 
 #include "ledger/ledgerwindow.h"
 #include "registers/loanswindow.h"
+#include "reports/chartswindow.h"
 #include "reports/querywindow.h"
 
 namespace {
@@ -17,7 +18,7 @@ MainWindow::Windows programWindows(const Context& context) {
     MainWindow::Windows w;
     w.ledger = [&context](QWidget* parent) -> std::unique_ptr<QDialog> {
         return std::make_unique<LedgerWindow>(context, factoryOf<QueryWindow>(context),
-                                              WindowFactory{}, parent);
+                                              factoryOf<ChartsWindow>(context), parent);
     };
     w.loans = factoryOf<LoansWindow>(context);
     return w;

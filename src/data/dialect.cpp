@@ -1,5 +1,7 @@
 #include "data/dialect.h"
 
+#include "data/ledgertotals.h"
+
 namespace {
 
 bool isWordChar(QChar c) {
@@ -53,6 +55,10 @@ bool scanArguments(const QString& s, qsizetype i, qsizetype& close, qsizetype& l
 } // namespace
 
 QString toSqlite(const QString& statement) {
+    // The fixed whole-ledger statements are answered from the totals kept beside the ledger.
+    if (const QString overTotals = ledgertotals::statementOverTotals(statement);
+        !overTotals.isEmpty())
+        return overTotals;
     const QString& s = statement;
     QString out;
     out.reserve(s.size() + 16);

@@ -2,6 +2,7 @@
 
 #include "data/connection.h"
 #include "data/transactionguard.h"
+#include "data/ledgertotals.h"
 #include "platform/apperror.h"
 
 #include <QFile>
@@ -134,6 +135,10 @@ void ensureIndexes(QSqlDatabase db) {
                           "mysalary(substr(adddate,1,4), sz, adddate)"));
 }
 
+void ensureLedgerTotals(QSqlDatabase db) {
+    ledgertotals::ensure(db);
+}
+
 bool createDatabase(const QString& path) {
     if (QFileInfo::exists(path))
         return false;
@@ -174,6 +179,7 @@ bool createDatabase(const QString& path) {
         run(q, QStringLiteral("insert into user (id, password) values (1, '')"));
         q.finish();
         transaction.commit();
+        ensureLedgerTotals(db);
     } catch (...) {
         QFile::remove(temp);
         QFile::remove(temp + QStringLiteral("-wal"));

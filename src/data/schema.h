@@ -41,4 +41,8 @@ bool createDatabase(const QString& path);
 // Creates the indexes that serve the period filters where they are missing (older files).
 void ensureIndexes(QSqlDatabase db);
 
+// Creates or repairs the ledger's kept totals (data/ledgertotals.h); older files get them at
+// start-up. Throws AppError when the file cannot take them.
+void ensureLedgerTotals(QSqlDatabase db);
+
 } // namespace schema
