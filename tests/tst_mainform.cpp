@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
@@ -286,7 +287,9 @@ void TestMainForm::changedPasswordCountsFromNextStart() {
 void TestMainForm::failedStartLocksEveryButton_data() {
     QTest::addColumn<QString>("failure");
     QTest::addColumn<QStringList>("errors");
-    QTest::newRow("entry cannot be written") << "entry" << QStringList();
+    // %1: the ini file. Its cause is shown once, at start-up.
+    QTest::newRow("entry cannot be written")
+        << "entry" << QStringList{"无法写入数据源 'bank'：文件 '%1'：Is a directory."};
     QTest::newRow("books unreadable") << "books" << QStringList{"file is not a database."};
 }
 
@@ -296,10 +299,11 @@ void TestMainForm::failedStartLocksEveryButton() {
     TestProgram tp(false);
     QString iniPath = tp.odbcIniPath();
     if (failure == QLatin1String("entry")) {
-        // The ini file would have to live below a plain file.
-        QFile plain(tp.folder() + QStringLiteral("/plain"));
-        QVERIFY(plain.open(QIODevice::WriteOnly));
-        iniPath = plain.fileName() + QStringLiteral("/odbc.ini");
+        // The ini file is a folder.
+        iniPath = tp.folder() + QStringLiteral("/odbc.ini");
+        QVERIFY(QDir().mkpath(iniPath));
+        for (QString& e : errors)
+            e = e.arg(iniPath);
     } else {
         QFile books(tp.databasePath());
         QVERIFY(books.open(QIODevice::WriteOnly));
