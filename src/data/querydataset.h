@@ -34,6 +34,8 @@ public:
     double readNumber(const QString& statement);
     // Replace, open, read the first value as text, close.
     QString readText(const QString& statement);
+    // Replace, open, read the first value as stored (null when NULL or no row), close.
+    QVariant readValue(const QString& statement);
 
     // Runs a statement that returns no rows; throws AppError on failure.
     void execute(const QString& statement);

@@ -358,6 +358,7 @@ void TableDataset::setCurrentRow(int row) {
 
 QVariant TableDataset::convert(int field, const QString& text) const {
     const schema::Kind kind = fieldKind(field);
+    formats::checkCellText(text);
     if (kind == schema::Kind::Text)
         return text;
     const QString t = text.trimmed();
@@ -367,6 +368,7 @@ QVariant TableDataset::convert(int field, const QString& text) const {
     case schema::Kind::Date:
         return formats::dateText(formats::parseDate(t));
     case schema::Kind::Amount:
+        return formats::parseAmount(t);
     case schema::Kind::Number:
         return formats::parseNumber(t);
     case schema::Kind::Integer:
