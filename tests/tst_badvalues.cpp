@@ -23,6 +23,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTest>
 #include <limits>
@@ -111,6 +112,8 @@ private slots:
     void pasteRefused();
     void contextMenuPasteChecked();
     void contextMenuPasteStillPastes();
+    void dropChecked_data();
+    void dropChecked();
 };
 
 void TestBadValues::typedAmountOutOfRange_data() {
@@ -371,6 +374,47 @@ void TestBadValues::contextMenuPasteStillPastes() {
     triggerMenuPaste(e);
     QCOMPARE(e->text(), QStringLiteral("abc午饭"));
     QVERIFY(f.program.dialogs.errors().isEmpty());
+}
+
+void TestBadValues::dropChecked_data() {
+    QTest::addColumn<QString>("dropped");
+    QTest::addColumn<QString>("error"); // empty: dropped in
+    QTest::newRow("fits") << "午饭"
+                          << "";
+    QTest::newRow("NUL") << QString::fromUtf16(u"\u0000", 1)
+                         << "粘贴的文本中不能有控制字符：第 1 个字符是 U+0000.";
+    // A drop adds to the text; it replaces nothing.
+    QTest::newRow("longer than the column")
+        << QString(CellEditor::kTextLimit - 2, u'x')
+        << QStringLiteral("粘贴的文本太长，没有粘贴：本列最多容纳 %1 个字符，粘贴后将有 %2 个字符.")
+               .arg(CellEditor::kTextLimit)
+               .arg(CellEditor::kTextLimit + 1);
+}
+
+void TestBadValues::dropChecked() {
+    QFETCH(QString, dropped);
+    QFETCH(QString, error);
+    Loans f({kLent});
+    QLineEdit* e = f.cell(0, "memo");
+    QVERIFY(e);
+    e->setText(QStringLiteral("abc"));
+    e->selectAll();
+    QMimeData mime;
+    mime.setText(dropped);
+    const QPointF end(e->width() - 2, e->height() / 2);
+    QDropEvent drop(end, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    // As a drag delivers it: entering the cell, then the drop.
+    QDragEnterEvent enter(end.toPoint(), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(e, &enter);
+    QCoreApplication::sendEvent(e, &drop);
+    QCoreApplication::processEvents();
+    if (error.isEmpty()) {
+        QVERIFY(e->text().contains(dropped));
+        QVERIFY(f.program.dialogs.errors().isEmpty());
+        return;
+    }
+    QCOMPARE(e->text(), QStringLiteral("abc"));
+    QCOMPARE(f.program.dialogs.errors(), QStringList{error});
 }
 
 QTEST_MAIN(TestBadValues)
