@@ -161,7 +161,7 @@ void TestBadValues::storedAmountShowsErrorInCell_data() {
                                     << "#无效数值"
                                     << "#无效数值";
     QTest::newRow("too large") << "1e20"
-                               << "#金额超出范围"
+                               << "#超出范围"
                                << "1E20";
     QTest::newRow("largest amount") << "9999999999999.99"
                                     << "￥9,999,999,999,999.99"
@@ -247,7 +247,7 @@ void TestBadValues::analysisCellsNeverGarbled() {
     using D = QueryGridModel::Display;
     QCOMPARE(QueryGridModel::displayText(inf, D::Amount), QStringLiteral("#无效数值"));
     QCOMPARE(QueryGridModel::displayText(-inf, D::Amount), QStringLiteral("#无效数值"));
-    QCOMPARE(QueryGridModel::displayText(1e14, D::Amount), QStringLiteral("#金额超出范围"));
+    QCOMPARE(QueryGridModel::displayText(1e14, D::Amount), QStringLiteral("#超出范围"));
     QCOMPARE(QueryGridModel::displayText(inf, D::Text), QStringLiteral("#无效数值"));
     QCOMPARE(QueryGridModel::displayText(1234.5, D::Amount), QStringLiteral("￥1,234.5"));
 }

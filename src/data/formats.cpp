@@ -104,7 +104,7 @@ QString amountCell(double value) {
     if (!std::isfinite(value))
         return invalidNumberText();
     if (!isValidAmount(value))
-        return QStringLiteral("#金额超出范围");
+        return QStringLiteral("#超出范围");
     return yuan(value);
 }
 
