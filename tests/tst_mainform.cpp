@@ -287,10 +287,11 @@ void TestMainForm::changedPasswordCountsFromNextStart() {
 void TestMainForm::failedStartLocksEveryButton_data() {
     QTest::addColumn<QString>("failure");
     QTest::addColumn<QStringList>("errors");
-    // %1: the ini file. Its cause is shown once, at start-up.
+    // %1: the ini file or the books. The cause is shown once, at start-up.
     QTest::newRow("entry cannot be written")
         << "entry" << QStringList{"无法写入数据源 'bank'：文件 '%1'：Is a directory."};
-    QTest::newRow("books unreadable") << "books" << QStringList{"file is not a database."};
+    QTest::newRow("books unreadable")
+        << "books" << QStringList{"无法读取账本 '%1'：file is not a database."};
 }
 
 void TestMainForm::failedStartLocksEveryButton() {
@@ -308,6 +309,8 @@ void TestMainForm::failedStartLocksEveryButton() {
         QFile books(tp.databasePath());
         QVERIFY(books.open(QIODevice::WriteOnly));
         books.write(QByteArray(2048, '\x01'));
+        for (QString& e : errors)
+            e = e.arg(tp.databasePath());
     }
     const Context context{tp.folder(), iniPath, tp.dialogs, tp.clock};
     OpenedWindows opened;

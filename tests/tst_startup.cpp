@@ -156,7 +156,7 @@ void TestStartup::unreadableBooks() {
     QCOMPARE(tp.dialogs.shown.size(), 1);
     const ScriptedDialogs::Shown box = tp.dialogs.shown.first();
     QCOMPARE(box.caption, QStringLiteral("Teloq"));
-    QCOMPARE(box.text, error);
+    QCOMPARE(box.text, QStringLiteral("无法读取账本 '%1'：%2").arg(tp.databasePath(), error));
     QCOMPARE(box.icon, Dialogs::Icon::Error);
     QCOMPARE(box.buttons, Dialogs::Buttons::Ok);
     QCOMPARE(readAll(tp.databasePath()), contents);

@@ -68,10 +68,17 @@ std::optional<QString> runStartup(const Context& context) {
     std::optional<QString> stored;
     const bool ok = guarded(context.dialogs, [&] {
         const QString db = datasource::databasePathFor(context.programFolder);
-        if (!schema::createDatabase(db))
-            upgradeIndexes(db);
-        QueryDataset password(context.odbcIniPath, QStringLiteral("select password from user"));
-        stored = password.readText(password.statement());
+        try {
+            if (!schema::createDatabase(db))
+                upgradeIndexes(db);
+            QueryDataset password(context.odbcIniPath, QStringLiteral("select password from user"));
+            stored = password.readText(password.statement());
+        } catch (const AppError& e) {
+            // Every window stays locked for this run: say which file could not be read.
+            if (e.text().contains(db))
+                throw;
+            throw AppError(QStringLiteral("无法读取账本 '%1'：%2").arg(db, e.text()));
+        }
     });
     if (!ok)
         return std::nullopt;
