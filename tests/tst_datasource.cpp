@@ -53,6 +53,11 @@ QByteArray bankBody(const QByteArray& path) {
     return all.mid(from, all.indexOf("\n\n[bank\\") + 1 - from);
 }
 
+// `lines` with CR LF line ends.
+QByteArray crlf(QByteArray lines) {
+    return lines.replace("\n", "\r\n");
+}
+
 const QByteArray kJetBody = "ImplicitCommitSync=Yes\n"
                             "MaxBufferSize=512\n"
                             "PageTimeout=10\n"
@@ -81,6 +86,8 @@ private slots:
     void rewriteKeepsPermissions();
     void rewriteThroughASymlink();
     void unwritablePlaceIsReported();
+    void pathWithALineBreakIsNeverWritten_data();
+    void pathWithALineBreakIsNeverWritten();
     void readDatabasePath_data();
     void readDatabasePath();
     void connectionOpensAFolderWithAnyName();
@@ -154,17 +161,17 @@ void TestDataSource::mergeKeepsTheUsersLines_data() {
                                                "; note\r\n")
                                  << QByteArray("[ODBC Data Sources]\r\n"
                                                "other=X\r\n" +
-                                               bankLine +
+                                               crlf(bankLine) +
                                                "\r\n"
                                                "[other]\r\n"
                                                "Driver=X\r\n"
                                                "; note\r\n"
-                                               "\n"
-                                               "[bank]\n" +
-                                               bankBody(db) +
-                                               "\n"
-                                               "[bank\\Engines\\Jet]\n" +
-                                               kJetBody);
+                                               "\r\n"
+                                               "[bank]\r\n" +
+                                               crlf(bankBody(db)) +
+                                               "\r\n"
+                                               "[bank\\Engines\\Jet]\r\n" +
+                                               crlf(kJetBody));
 
     QTest::newRow("old entry between other sections")
         << QByteArray("[other]\n"
@@ -192,6 +199,7 @@ void TestDataSource::mergeKeepsTheUsersLines_data() {
                       "\n"
                       "[bank]\n" +
                       bankBody(db) +
+                      "Stale=1\n"
                       "\n"
                       "[bank\\Engines\\Jet]\n" +
                       kJetBody +
@@ -224,6 +232,42 @@ void TestDataSource::mergeKeepsTheUsersLines_data() {
                       "\n"
                       "[bank\\Engines\\Jet]\n" +
                       kJetBody);
+
+    QTest::newRow("[bank] last, without line break")
+        << QByteArray("[other]\nDriver=X\n[bank]")
+        << QByteArray("[other]\nDriver=X\n[bank]\n" + bankBody(db) + "\n[ODBC Data Sources]\n" +
+                      bankLine + "\n[bank\\Engines\\Jet]\n" + kJetBody);
+
+    QTest::newRow("[bank\\Engines\\Jet] last, without line break")
+        << QByteArray("[other]\nDriver=X\n\n[bank\\Engines\\Jet]")
+        << QByteArray("[other]\nDriver=X\n\n[bank\\Engines\\Jet]\n" + kJetBody +
+                      "\n[ODBC Data Sources]\n" + bankLine + "\n[bank]\n" + bankBody(db));
+
+    // What two starts of the earlier version made of "[other]\nDriver=X\n[bank]": the entry
+    // glued to its header inside [other], and a second [bank] appended at the end.
+    QTest::newRow("entry glued by an earlier version is mended")
+        << QByteArray("[other]\nDriver=X\n[bank]" + bankBody("/old/Salary.mdb") +
+                      "\n[ODBC Data Sources]\n" + bankLine + "\n[bank\\Engines\\Jet]\n" + kJetBody +
+                      "\n[bank]\n" + bankBody("/old/Salary.mdb"))
+        << QByteArray("[other]\nDriver=X\n[bank]\n" + bankBody(db) + "\n[ODBC Data Sources]\n" +
+                      bankLine + "\n[bank\\Engines\\Jet]\n" + kJetBody + "\n");
+
+    QTest::newRow("glued Jet header is mended")
+        << QByteArray("[other]\nDriver=X\n[bank\\Engines\\Jet]ImplicitCommitSync=Yes\n")
+        << QByteArray("[other]\nDriver=X\n[bank\\Engines\\Jet]\n" + kJetBody +
+                      "\n[ODBC Data Sources]\n" + bankLine + "\n[bank]\n" + bankBody(db));
+
+    QTest::newRow("user's keys and comments in our sections kept after our values")
+        << QByteArray("[ODBC Data Sources]\nbank=x\n\n"
+                      "[bank]\n; my note\nDBQ=/old/Salary.mdb\nTraceFile=/tmp/t\ndriver=Other\n"
+                      "\n[bank\\Engines\\Jet]\nThreads=9\nMyJet=1\n")
+        << QByteArray("[ODBC Data Sources]\n" + bankLine + "\n[bank]\n" + bankBody(db) +
+                      "; my note\nTraceFile=/tmp/t\n"
+                      "\n[bank\\Engines\\Jet]\n" +
+                      kJetBody + "MyJet=1\n");
+
+    QTest::newRow("CR LF entry rewritten with CR LF")
+        << crlf(expectedEntry("/old/Salary.mdb")) << crlf(expectedEntry(db));
 }
 
 void TestDataSource::mergeKeepsTheUsersLines() {
@@ -314,12 +358,34 @@ void TestDataSource::unwritablePlaceIsReported() {
     const QString plainFile = dir.filePath(QStringLiteral("plain"));
     writeAll(plainFile, "not a folder");
     const QString ini = plainFile + QStringLiteral("/odbc.ini");
-    QCOMPARE(datasource::writeEntry(ini, QStringLiteral("/p/Salary.mdb")),
+    QString reason;
+    QCOMPARE(datasource::writeEntry(ini, QStringLiteral("/p/Salary.mdb"), &reason),
              datasource::WriteResult::CannotOpen);
+    QVERIFY(!reason.isEmpty());
     QCOMPARE(readAll(plainFile), QByteArray("not a folder"));
     // An ini "file" that is a folder cannot be read either.
-    QCOMPARE(datasource::writeEntry(dir.path(), QStringLiteral("/p/Salary.mdb")),
+    reason.clear();
+    QCOMPARE(datasource::writeEntry(dir.path(), QStringLiteral("/p/Salary.mdb"), &reason),
              datasource::WriteResult::CannotOpen);
+    QCOMPARE(reason, QStringLiteral("Is a directory"));
+}
+
+void TestDataSource::pathWithALineBreakIsNeverWritten_data() {
+    QTest::addColumn<QString>("path");
+    QTest::newRow("LF") << "/opt/a\n[evil]\nDBQ=/x/Salary.mdb";
+    QTest::newRow("CR") << "/opt/a\rb/Salary.mdb";
+}
+
+void TestDataSource::pathWithALineBreakIsNeverWritten() {
+    QFETCH(QString, path);
+    QVERIFY(!datasource::isSafeDatabasePath(path));
+    QTemporaryDir dir;
+    const QString ini = dir.filePath(QStringLiteral("odbc.ini"));
+    const QByteArray before = "[other]\nDriver=X\n";
+    writeAll(ini, before);
+    QCOMPARE(datasource::writeEntry(ini, path), datasource::WriteResult::UnsafePath);
+    QCOMPARE(readAll(ini), before);
+    QVERIFY(datasource::isSafeDatabasePath(QStringLiteral("/home/王 五/记账/Salary.mdb")));
 }
 
 void TestDataSource::readDatabasePath_data() {

@@ -3,6 +3,7 @@
 #include "platform/apperror.h"
 
 #include <QTest>
+#include <limits>
 
 class TestFormats : public QObject {
     Q_OBJECT
@@ -17,6 +18,14 @@ private slots:
     void parseDate();
     void parseNumberRejects_data();
     void parseNumberRejects();
+    void nonFiniteNeverGarbled_data();
+    void nonFiniteNeverGarbled();
+    void parseAmount_data();
+    void parseAmount();
+    void amountCell_data();
+    void amountCell();
+    void cellText_data();
+    void cellText();
 };
 
 void TestFormats::yuan_data() {
@@ -123,6 +132,108 @@ void TestFormats::parseNumberRejects_data() {
 void TestFormats::parseNumberRejects() {
     QFETCH(QString, text);
     QVERIFY_THROWS_EXCEPTION(AppError, formats::parseNumber(text));
+}
+
+void TestFormats::nonFiniteNeverGarbled_data() {
+    QTest::addColumn<double>("value");
+    QTest::newRow("inf") << std::numeric_limits<double>::infinity();
+    QTest::newRow("-inf") << -std::numeric_limits<double>::infinity();
+    QTest::newRow("nan") << std::numeric_limits<double>::quiet_NaN();
+}
+
+void TestFormats::nonFiniteNeverGarbled() {
+    QFETCH(double, value);
+    const QString invalid = QStringLiteral("#无效数值");
+    QCOMPARE(formats::yuan(value), invalid);
+    QCOMPARE(formats::fixed2(value), invalid);
+    QCOMPARE(formats::general(value), invalid);
+    QCOMPARE(formats::roundedDecimal(value, 2), invalid);
+    QCOMPARE(formats::amountCell(value), invalid);
+    QVERIFY(!formats::isValidAmount(value));
+}
+
+void TestFormats::parseAmount_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("error"); // empty: accepted
+    const QString tooLarge = QStringLiteral("金额的绝对值必须小于10000000000000：'%1'");
+    QTest::newRow("ordinary") << " 1500.5 " << 1500.5 << "";
+    QTest::newRow("just below the limit") << "9999999999999.99" << 9999999999999.99 << "";
+    QTest::newRow("negative below the limit") << "-9999999999999" << -9999999999999.0 << "";
+    QTest::newRow("the limit") << "10000000000000" << 0.0 << tooLarge.arg("10000000000000");
+    QTest::newRow("negative limit") << "-1e13" << 0.0 << tooLarge.arg("-1e13");
+    QTest::newRow("1e308") << "1e308" << 0.0 << tooLarge.arg("1e308");
+    QTest::newRow("beyond double")
+        << "1e400" << 0.0 << "'1e400' is not a valid floating point value";
+    QTest::newRow("inf") << "inf" << 0.0 << "'inf' is not a valid floating point value";
+    QTest::newRow("nan") << "nan" << 0.0 << "'nan' is not a valid floating point value";
+}
+
+void TestFormats::parseAmount() {
+    QFETCH(QString, text);
+    QFETCH(double, value);
+    QFETCH(QString, error);
+    if (error.isEmpty()) {
+        QCOMPARE(formats::parseAmount(text), value);
+        return;
+    }
+    try {
+        formats::parseAmount(text);
+        QFAIL("accepted an amount out of range");
+    } catch (const AppError& e) {
+        QCOMPARE(e.text(), error);
+    }
+}
+
+void TestFormats::amountCell_data() {
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("ordinary") << 1234.5 << "￥1,234.5";
+    QTest::newRow("largest") << 9999999999999.99 << "￥9,999,999,999,999.99";
+    QTest::newRow("limit") << 1e13 << "#超出范围";
+    QTest::newRow("negative huge") << -1e300 << "#超出范围";
+}
+
+void TestFormats::amountCell() {
+    QFETCH(double, value);
+    QFETCH(QString, text);
+    QCOMPARE(formats::amountCell(value), text);
+}
+
+void TestFormats::cellText_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("error"); // empty: accepted
+    QTest::newRow("plain") << "工资 2026"
+                           << "";
+    QTest::newRow("tab") << "a\tb"
+                         << "";
+    QTest::newRow("empty") << ""
+                           << "";
+    QTest::newRow("NUL") << QString::fromUtf16(u"ab\u0000c", 4)
+                         << "文本中不能有控制字符：第 3 个字符是 U+0000";
+    QTest::newRow("line break") << "a\nb"
+                                << "文本中不能有控制字符：第 2 个字符是 U+000A";
+    QTest::newRow("carriage return") << "\r"
+                                     << "文本中不能有控制字符：第 1 个字符是 U+000D";
+    QTest::newRow("DEL") << "x\x7f"
+                         << "文本中不能有控制字符：第 2 个字符是 U+007F";
+    QTest::newRow("C1 control") << QString::fromUtf16(u"备注\u0085")
+                                << "文本中不能有控制字符：第 3 个字符是 U+0085";
+}
+
+void TestFormats::cellText() {
+    QFETCH(QString, text);
+    QFETCH(QString, error);
+    if (error.isEmpty()) {
+        formats::checkCellText(text);
+        return;
+    }
+    try {
+        formats::checkCellText(text);
+        QFAIL("accepted a control character");
+    } catch (const AppError& e) {
+        QCOMPARE(e.text(), error);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestFormats)

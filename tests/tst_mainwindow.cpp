@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QScreen>
 #include <QTest>
@@ -293,8 +294,11 @@ void TestMainWindow::changedPasswordCountsFromNextStart() {
 void TestMainWindow::failedStartLocksEveryButton_data() {
     QTest::addColumn<QString>("failure");
     QTest::addColumn<QStringList>("errors");
-    QTest::newRow("entry cannot be written") << "entry" << QStringList();
-    QTest::newRow("books unreadable") << "books" << QStringList{"file is not a database."};
+    // %1: the ini file or the books. The cause is shown once, at start-up.
+    QTest::newRow("entry cannot be written")
+        << "entry" << QStringList{"无法写入数据源 'bank'：文件 '%1'：Is a directory."};
+    QTest::newRow("books unreadable")
+        << "books" << QStringList{"无法读取账本 '%1'：file is not a database."};
 }
 
 void TestMainWindow::failedStartLocksEveryButton() {
@@ -303,14 +307,17 @@ void TestMainWindow::failedStartLocksEveryButton() {
     TestProgram tp(false);
     QString iniPath = tp.odbcIniPath();
     if (failure == QLatin1String("entry")) {
-        // The ini file would have to live below a plain file.
-        QFile plain(tp.folder() + QStringLiteral("/plain"));
-        QVERIFY(plain.open(QIODevice::WriteOnly));
-        iniPath = plain.fileName() + QStringLiteral("/odbc.ini");
+        // The ini file is a folder.
+        iniPath = tp.folder() + QStringLiteral("/odbc.ini");
+        QVERIFY(QDir().mkpath(iniPath));
+        for (QString& e : errors)
+            e = e.arg(iniPath);
     } else {
         QFile books(tp.databasePath());
         QVERIFY(books.open(QIODevice::WriteOnly));
         books.write(QByteArray(2048, '\x01'));
+        for (QString& e : errors)
+            e = e.arg(tp.databasePath());
     }
     const Context context{tp.folder(), iniPath, tp.dialogs, tp.clock};
     OpenedWindows opened;

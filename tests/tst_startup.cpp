@@ -40,7 +40,10 @@ private slots:
     void unreadableBooks_data();
     void unreadableBooks();
     void booksThatAreAFolder();
+    void unwritableEntryLocksEverything_data();
     void unwritableEntryLocksEverything();
+    void programFolderWithALineBreak_data();
+    void programFolderWithALineBreak();
     void entryFollowsTheProgramFolder();
     void secondInstanceRepointsTheDataSource();
     void olderBooksGetTheIndexes();
@@ -153,7 +156,7 @@ void TestStartup::unreadableBooks() {
     QCOMPARE(tp.dialogs.shown.size(), 1);
     const ScriptedDialogs::Shown box = tp.dialogs.shown.first();
     QCOMPARE(box.caption, QStringLiteral("Teloq"));
-    QCOMPARE(box.text, error);
+    QCOMPARE(box.text, QStringLiteral("无法读取账本 '%1'：%2").arg(tp.databasePath(), error));
     QCOMPARE(box.icon, Dialogs::Icon::Error);
     QCOMPARE(box.buttons, Dialogs::Buttons::Ok);
     QCOMPARE(readAll(tp.databasePath()), contents);
@@ -174,19 +177,73 @@ void TestStartup::booksThatAreAFolder() {
     QVERIFY(QFileInfo(tp.databasePath()).isDir());
 }
 
+void TestStartup::unwritableEntryLocksEverything_data() {
+    QTest::addColumn<QString>("place");  // where the ini file is, below the program folder
+    QTest::addColumn<QString>("reason"); // empty: any reason the system gives
+    QTest::newRow("under a plain file") << "plain/odbc.ini"
+                                        << "";
+    QTest::newRow("a folder") << "folder"
+                              << "Is a directory";
+}
+
 void TestStartup::unwritableEntryLocksEverything() {
+    QFETCH(QString, place);
+    QFETCH(QString, reason);
     TestProgram tp(false);
-    const QString plainFile = tp.folder() + QStringLiteral("/plain");
-    writeAll(plainFile, "x");
-    const Context context{tp.folder(), plainFile + QStringLiteral("/odbc.ini"), tp.dialogs,
-                          tp.clock};
+    writeAll(tp.folder() + QStringLiteral("/plain"), "x");
+    QVERIFY(QDir().mkpath(tp.folder() + QStringLiteral("/folder")));
+    const QString ini = tp.folder() + u'/' + place;
+    const Context context{tp.folder(), ini, tp.dialogs, tp.clock};
 
     QCOMPARE(runStartup(context), std::nullopt);
 
-    // Like a registry key that cannot be opened: no message, nothing read, nothing created.
-    QVERIFY(tp.dialogs.shown.isEmpty());
+    // The cause is shown once, naming the file and the system's reason; nothing is read and
+    // nothing is created.
+    const QString prefix = QStringLiteral("无法写入数据源 'bank'：文件 '%1'：").arg(ini);
+    const QStringList errors = tp.dialogs.errors();
+    QCOMPARE(errors.size(), 1);
+    QVERIFY2(errors.first().startsWith(prefix), qPrintable(errors.first()));
+    if (!reason.isEmpty())
+        QCOMPARE(errors.first(), prefix + reason + u'.');
+    else
+        QVERIFY(errors.first().size() > prefix.size() + 1);
+    QCOMPARE(tp.dialogs.shown.first().caption, QStringLiteral("Teloq"));
+    QCOMPARE(tp.dialogs.shown.first().icon, Dialogs::Icon::Error);
     QVERIFY(!QFile::exists(tp.databasePath()));
     QVERIFY(storedShortDateFormat().isEmpty());
+}
+
+void TestStartup::programFolderWithALineBreak_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("LF") << "a\n[bank]\nDBQ=x"
+                        << "a\\n[bank]\\nDBQ=x";
+    QTest::newRow("CR") << "a\rb"
+                        << "a\\rb";
+}
+
+void TestStartup::programFolderWithALineBreak() {
+    QFETCH(QString, name);
+    QFETCH(QString, shown);
+    TestProgram tp(false);
+    const QString folder = tp.folder() + u'/' + name;
+    QVERIFY(QDir().mkpath(folder));
+    const QByteArray before = readAll(tp.odbcIniPath());
+    const Context context{folder, tp.odbcIniPath(), tp.dialogs, tp.clock};
+
+    QCOMPARE(runStartup(context), std::nullopt);
+
+    QCOMPARE(tp.dialogs.errors(),
+             QStringList{QStringLiteral("程序文件夹的路径含有换行符，不能写入数据源 'bank'，"
+                                        "请把程序移到别的文件夹：'%1/%2'")
+                             .arg(tp.folder(), shown)});
+    // The entry is never written with the path, and no books appear there.
+    QCOMPARE(readAll(tp.odbcIniPath()), before);
+    QVERIFY(!QFile::exists(datasource::databasePathFor(folder)));
+    QVERIFY(storedShortDateFormat().isEmpty());
+    // A second instance from there does not write it either.
+    registerDataSource(context);
+    QCOMPARE(readAll(tp.odbcIniPath()), before);
 }
 
 void TestStartup::entryFollowsTheProgramFolder() {

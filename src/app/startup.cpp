@@ -14,19 +14,35 @@ namespace {
 
 enum class Registration { Done, Stopped, Failed };
 
+// A path as it may stand in a message: line breaks shown as \n and \r.
+QString visiblePath(QString path) {
+    return path.replace(u'\n', QStringLiteral("\\n")).replace(u'\r', QStringLiteral("\\r"));
+}
+
 Registration writeEntry(const Context& context) {
     using datasource::WriteResult;
     const QString db = datasource::databasePathFor(context.programFolder);
-    switch (datasource::writeEntry(context.odbcIniPath, db)) {
+    QString reason;
+    switch (datasource::writeEntry(context.odbcIniPath, db, &reason)) {
     case WriteResult::Written:
         return Registration::Done;
     case WriteResult::CannotOpen:
-        // Like a registry key that cannot be opened: registration stops without a message.
+        // Without the entry no window can reach the books and every window stays locked:
+        // say once why, so the user can mend the file and start again.
+        context.dialogs.showError(QStringLiteral("无法写入数据源 'bank'：文件 '%1'：%2")
+                                      .arg(context.odbcIniPath, reason));
         return Registration::Stopped;
     case WriteResult::CannotWrite:
         context.dialogs.showError(
             QStringLiteral("Failed to set data for '%1'").arg(QStringLiteral("bank")));
         return Registration::Failed;
+    case WriteResult::UnsafePath:
+        context.dialogs.showError(
+            QStringLiteral(
+                "程序文件夹的路径含有换行符，不能写入数据源 'bank'，请把程序移到别的文件夹："
+                "'%1'")
+                .arg(visiblePath(context.programFolder)));
+        return Registration::Stopped;
     }
     return Registration::Failed;
 }
@@ -63,12 +79,19 @@ std::optional<QString> runStartup(const Context& context) {
     std::optional<QString> stored;
     const bool ok = guarded(context.dialogs, [&] {
         const QString db = datasource::databasePathFor(context.programFolder);
-        if (!schema::createDatabase(db)) {
-            upgradeIndexes(db);
-            upgradeLedgerTotals(db);
+        try {
+            if (!schema::createDatabase(db)) {
+                upgradeIndexes(db);
+                upgradeLedgerTotals(db);
+            }
+            QueryDataset password(context.odbcIniPath, QStringLiteral("select password from user"));
+            stored = password.readText(password.statement());
+        } catch (const AppError& e) {
+            // Every window stays locked for this run: say which file could not be read.
+            if (e.text().contains(db))
+                throw;
+            throw AppError(QStringLiteral("无法读取账本 '%1'：%2").arg(db, e.text()));
         }
-        QueryDataset password(context.odbcIniPath, QStringLiteral("select password from user"));
-        stored = password.readText(password.statement());
     });
     if (!ok)
         return std::nullopt;

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QList>
 #include <QSaveFile>
+#include <algorithm>
 
 namespace datasource {
 namespace {
@@ -32,7 +33,23 @@ bool sameName(const QByteArray& a, const char* b) {
     return a.compare(QByteArray(b), Qt::CaseInsensitive) == 0;
 }
 
-QList<Section> parse(const QByteArray& text) {
+// One of our own section names at the start of `line`, glued to more text on the same line
+// (an earlier version wrote "[bank]DBQ=..." onto a last line without a line break): the
+// length of the header, or 0.
+qsizetype gluedHeaderLength(const QByteArray& line) {
+    const QByteArray t = line.trimmed();
+    if (!t.startsWith('['))
+        return 0;
+    const qsizetype close = t.indexOf(']');
+    if (close < 0 || close + 1 >= t.size())
+        return 0;
+    const QByteArray name = t.mid(1, close - 1).trimmed();
+    if (!sameName(name, kBank) && !sameName(name, kJet))
+        return 0;
+    return line.indexOf(']') + 1;
+}
+
+QList<Section> parse(const QByteArray& text, const QByteArray& eol) {
     QList<Section> sections{Section{}};
     qsizetype i = 0;
     while (i < text.size()) {
@@ -40,10 +57,16 @@ QList<Section> parse(const QByteArray& text) {
         const qsizetype end = nl < 0 ? text.size() : nl + 1;
         const QByteArray line = text.mid(i, end - i);
         const QByteArray name = sectionName(line);
-        if (!name.isEmpty())
+        if (const qsizetype glued = gluedHeaderLength(line); glued > 0) {
+            // Mend it: the header on a line of its own, the rest as the section's first line.
+            const QByteArray header = line.left(glued);
+            sections.append(Section{sectionName(header), {header.trimmed() + eol}});
+            sections.last().lines.append(line.mid(glued));
+        } else if (!name.isEmpty()) {
             sections.append(Section{name, {line}});
-        else
+        } else {
             sections.last().lines.append(line);
+        }
         i = end;
     }
     return sections;
@@ -91,6 +114,54 @@ QByteArray jetBody() {
 
 const QByteArray kBankSourceLine = "bank=SQLite3 ODBC Driver\n";
 
+// The keys that we write into [bank] and [bank\Engines\Jet]; every other line there is the
+// user's and is kept.
+const QList<QByteArray>& bankKeys() {
+    static const QList<QByteArray> keys{"DBQ",       "Description",     "Driver",  "DriverId",
+                                        "FIL",       "SafeTransaction", "UID",     "Pwd",
+                                        "Exclusive", "ReadOnly",        "Database"};
+    return keys;
+}
+
+const QList<QByteArray>& jetKeys() {
+    static const QList<QByteArray> keys{"ImplicitCommitSync", "MaxBufferSize", "PageTimeout",
+                                        "Threads", "UserCommitSync"};
+    return keys;
+}
+
+// The body lines of a section that are not our values, without the header and without the
+// blank lines at its end.
+QList<QByteArray> usersLines(const QList<QByteArray>& lines, const QList<QByteArray>& ours) {
+    QList<QByteArray> kept;
+    const qsizetype end = lines.size() - trailingBlankLines(lines).size();
+    for (qsizetype i = 1; i < end; ++i) {
+        const QByteArray key = keyOf(lines.at(i));
+        const bool isOurs = std::any_of(ours.begin(), ours.end(), [&key](const QByteArray& k) {
+            return key.compare(k, Qt::CaseInsensitive) == 0;
+        });
+        if (!isOurs)
+            kept.append(lines.at(i));
+    }
+    return kept;
+}
+
+// The line end of the file: CR LF when its first line ends so, else LF.
+QByteArray lineEndOf(const QByteArray& text) {
+    const qsizetype nl = text.indexOf('\n');
+    return nl > 0 && text.at(nl - 1) == '\r' ? QByteArrayLiteral("\r\n") : QByteArrayLiteral("\n");
+}
+
+// `lines` (LF-terminated) with every line end written as `eol`.
+QByteArray withLineEnd(QByteArray lines, const QByteArray& eol) {
+    if (eol != "\n")
+        lines.replace("\n", eol);
+    return lines;
+}
+
+bool endsWithBlankLine(const QByteArray& text) {
+    return text.endsWith("\n\n") || text.endsWith("\n\r\n");
+}
+
 } // namespace
 
 QString odbcIniPath() {
@@ -113,10 +184,14 @@ QByteArray entryText(const QString& databasePath) {
 }
 
 QByteArray mergeEntry(const QByteArray& existing, const QString& databasePath) {
-    QList<Section> sections = parse(existing);
+    const QByteArray eol = lineEndOf(existing);
+    QList<Section> sections = parse(existing, eol);
+    const QByteArray bankSourceLine = withLineEnd(kBankSourceLine, eol);
     bool haveSources = false;
-    bool haveBank = false;
-    bool haveJet = false;
+    Section* bank = nullptr;
+    Section* jet = nullptr;
+    QList<QByteArray> bankExtra;
+    QList<QByteArray> jetExtra;
     for (Section& s : sections) {
         if (sameName(s.name, kDataSources) && !haveSources) {
             haveSources = true;
@@ -124,7 +199,7 @@ QByteArray mergeEntry(const QByteArray& existing, const QString& databasePath) {
             bool replaced = false;
             for (QByteArray& line : s.lines) {
                 if (sameName(keyOf(line), kBank)) {
-                    line = kBankSourceLine;
+                    line = bankSourceLine;
                     replaced = true;
                 }
             }
@@ -132,55 +207,92 @@ QByteArray mergeEntry(const QByteArray& existing, const QString& databasePath) {
                 const qsizetype at = s.lines.size() - trailingBlankLines(s.lines).size();
                 // The file's last line may lack its line break.
                 if (!s.lines[at - 1].endsWith('\n'))
-                    s.lines[at - 1] += '\n';
-                s.lines.insert(at, kBankSourceLine);
+                    s.lines[at - 1] += eol;
+                s.lines.insert(at, bankSourceLine);
             }
-        } else if (sameName(s.name, kBank) && !haveBank) {
-            haveBank = true;
-            s.lines = QList<QByteArray>{s.lines.first(), bankBody(databasePath)} +
-                      trailingBlankLines(s.lines);
-        } else if (sameName(s.name, kJet) && !haveJet) {
-            haveJet = true;
-            s.lines = QList<QByteArray>{s.lines.first(), jetBody()} + trailingBlankLines(s.lines);
+        } else if (sameName(s.name, kBank)) {
+            bankExtra += usersLines(s.lines, bankKeys());
+            if (!bank)
+                bank = &s;
+            else
+                s.lines.clear(); // a second [bank] (left by a mended glued entry) is merged
+        } else if (sameName(s.name, kJet)) {
+            jetExtra += usersLines(s.lines, jetKeys());
+            if (!jet)
+                jet = &s;
+            else
+                s.lines.clear();
         }
     }
+    // Our values first, in their order, then what the user added; the blank lines that
+    // separate the section from the next one stay where they were.
+    auto rewrite = [&eol](Section& s, const QByteArray& body, const QList<QByteArray>& extra) {
+        QByteArray header = s.lines.first();
+        if (!header.endsWith('\n'))
+            header += eol;
+        QList<QByteArray> lines{header, withLineEnd(body, eol)};
+        lines += extra;
+        if (!lines.last().endsWith('\n'))
+            lines.last() += eol;
+        s.lines = lines + trailingBlankLines(s.lines);
+    };
+    if (bank)
+        rewrite(*bank, bankBody(databasePath), bankExtra);
+    if (jet)
+        rewrite(*jet, jetBody(), jetExtra);
     QByteArray out;
     for (const Section& s : sections)
         for (const QByteArray& l : s.lines)
             out += l;
     if (!out.isEmpty() && !out.endsWith('\n'))
-        out += '\n';
-    auto appendSection = [&out](const char* name, const QByteArray& body) {
-        if (!out.isEmpty() && !out.endsWith("\n\n"))
-            out += '\n';
-        out += QByteArray("[") + name + "]\n" + body;
+        out += eol;
+    auto appendSection = [&out, &eol](const char* name, const QByteArray& body) {
+        if (!out.isEmpty() && !endsWithBlankLine(out))
+            out += eol;
+        out += withLineEnd(QByteArray("[") + name + "]\n" + body, eol);
     };
     if (!haveSources)
         appendSection(kDataSources, kBankSourceLine);
-    if (!haveBank)
+    if (!bank)
         appendSection(kBank, bankBody(databasePath));
-    if (!haveJet)
+    if (!jet)
         appendSection(kJet, jetBody());
     return out;
 }
 
-WriteResult writeEntry(const QString& iniPath, const QString& databasePath) {
+bool isSafeDatabasePath(const QString& databasePath) {
+    // A line break would end the DBQ line early and let the rest of the path become lines or
+    // sections of their own.
+    return !databasePath.contains(u'\n') && !databasePath.contains(u'\r') &&
+           !databasePath.contains(QChar(0));
+}
+
+WriteResult writeEntry(const QString& iniPath, const QString& databasePath, QString* reason) {
+    auto fail = [reason](WriteResult r, const QString& why) {
+        if (reason)
+            *reason = why;
+        return r;
+    };
+    if (!isSafeDatabasePath(databasePath))
+        return fail(WriteResult::UnsafePath, QStringLiteral("line break in the path"));
     QByteArray existing;
     QFile in(iniPath);
     if (in.exists()) {
+        if (QFileInfo(iniPath).isDir())
+            return fail(WriteResult::CannotOpen, QStringLiteral("Is a directory"));
         if (!in.open(QIODevice::ReadOnly))
-            return WriteResult::CannotOpen;
+            return fail(WriteResult::CannotOpen, in.errorString());
         existing = in.readAll();
         in.close();
     }
     QSaveFile out(iniPath);
     if (!out.open(QIODevice::WriteOnly))
-        return WriteResult::CannotOpen;
+        return fail(WriteResult::CannotOpen, out.errorString());
     if (!in.exists())
         out.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     const QByteArray text = mergeEntry(existing, databasePath);
     if (out.write(text) != text.size() || !out.commit())
-        return WriteResult::CannotWrite;
+        return fail(WriteResult::CannotWrite, out.errorString());
     return WriteResult::Written;
 }
 

@@ -30,6 +30,7 @@ QVariant bound(schema::Kind kind, const QVariant& v) {
 }
 
 QVariant fromText(schema::Kind kind, const QString& text) {
+    formats::checkCellText(text);
     if (kind == schema::Kind::Text)
         return text;
     const QString t = text.trimmed();
@@ -39,6 +40,7 @@ QVariant fromText(schema::Kind kind, const QString& text) {
     case schema::Kind::Date:
         return formats::dateText(formats::parseDate(t));
     case schema::Kind::Amount:
+        return formats::parseAmount(t);
     case schema::Kind::Number:
         return formats::parseNumber(t);
     case schema::Kind::Integer:

@@ -92,11 +92,31 @@ QString plain(const Decimal& d, int minFrac, bool group) {
 
 } // namespace
 
+QString invalidNumberText() {
+    return QStringLiteral("#无效数值");
+}
+
+bool isValidAmount(double value) {
+    return std::isfinite(value) && std::fabs(value) < kAmountLimit;
+}
+
+QString amountCell(double value) {
+    if (!std::isfinite(value))
+        return invalidNumberText();
+    if (!isValidAmount(value))
+        return QStringLiteral("#超出范围");
+    return yuan(value);
+}
+
 QString roundedDecimal(double value, int decimals) {
+    if (!std::isfinite(value))
+        return invalidNumberText();
     return plain(roundTo(decompose(value), decimals), 0, false);
 }
 
 QString yuan(double value) {
+    if (!std::isfinite(value))
+        return invalidNumberText();
     const Decimal d = roundTo(decompose(value), 2);
     QString body = plain(d, 0, true);
     if (body.startsWith(u'-'))
@@ -105,14 +125,14 @@ QString yuan(double value) {
 }
 
 QString fixed2(double value) {
+    if (!std::isfinite(value))
+        return invalidNumberText();
     return plain(roundTo(decompose(value), 2), 2, false);
 }
 
 QString general(double value) {
-    if (std::isnan(value))
-        return QStringLiteral("NAN");
-    if (std::isinf(value))
-        return value > 0 ? QStringLiteral("INF") : QStringLiteral("-INF");
+    if (!std::isfinite(value))
+        return invalidNumberText();
     // Round to 15 significant digits first.
     Decimal d = decompose(value);
     if (d.digits.isEmpty())
@@ -154,12 +174,31 @@ double parseNumber(const QString& text) {
     return v;
 }
 
+double parseAmount(const QString& text) {
+    const double v = parseNumber(text);
+    if (!isValidAmount(v))
+        throw AppError(QStringLiteral("金额的绝对值必须小于10000000000000：'%1'").arg(text));
+    return v;
+}
+
 int parseInteger(const QString& text) {
     bool ok = false;
     const int v = text.trimmed().toInt(&ok);
     if (!ok)
         throw AppError(QStringLiteral("'%1' is not a valid integer value").arg(text));
     return v;
+}
+
+void checkCellText(const QString& text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c.category() == QChar::Other_Control && c != u'\t') {
+            const QString code = QStringLiteral("%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+            throw AppError(QStringLiteral("文本中不能有控制字符：第 %1 个字符是 U+%2")
+                               .arg(i + 1)
+                               .arg(code.toUpper()));
+        }
+    }
 }
 
 double toNumber(const QVariant& v) {

@@ -7,6 +7,19 @@
 // Every conversion between stored values and the texts the user reads or types.
 namespace formats {
 
+// Amounts must stay below this magnitude: beyond it 15 significant digits no longer hold the
+// cents, and sums of such amounts are no longer exact to the cent.
+inline constexpr double kAmountLimit = 1e13;
+
+// What every format below writes for a value that is no finite number (infinity, NaN), so that
+// no garbled digits ever reach the screen.
+QString invalidNumberText();
+// A finite value whose magnitude is below kAmountLimit.
+bool isValidAmount(double value);
+// An amount as a grid cell shows it: "￥#,##0.##", or an error text when it is not a valid
+// amount (stored by another tool).
+QString amountCell(double value);
+
 // "￥#,##0.##": yuan sign, thousands grouped, at most two decimals, no trailing zeros.
 QString yuan(double value);
 // "0.00": exactly two decimals, no grouping, a leading "-" when negative.
@@ -25,8 +38,15 @@ QString dateText(const QDate& d);
 QDate parseDate(const QString& text);
 // Throws AppError("'<text>' is not a valid floating point value") unless `text` is a number.
 double parseNumber(const QString& text);
+// parseNumber, and further throws AppError naming the text when its magnitude is kAmountLimit
+// or more.
+double parseAmount(const QString& text);
 // Throws AppError("'<text>' is not a valid integer value") unless `text` is an integer.
 int parseInteger(const QString& text);
+
+// Throws AppError naming the first control character other than tab in `text`: such text
+// cannot be stored and read back whole (a NUL cuts it in the store's text functions).
+void checkCellText(const QString& text);
 
 // A stored value read as a number: NULL and empty text read as 0.
 double toNumber(const QVariant& v);

@@ -73,6 +73,14 @@ qint64 QueryDataset::integer() const {
     return v.isNull() ? 0 : v.toLongLong();
 }
 
+QVariant QueryDataset::readValue(const QString& statement) {
+    setStatement(statement);
+    open();
+    const QVariant v = firstValue();
+    close();
+    return v;
+}
+
 double QueryDataset::readNumber(const QString& statement) {
     setStatement(statement);
     open();

@@ -35,6 +35,8 @@ public:
     double readNumber(const QString& statement);
     // Replace, open, read the first value as text, close.
     QString readText(const QString& statement);
+    // Replace, open, read the first value as stored (null when NULL or no row), close.
+    QVariant readValue(const QString& statement);
 
     // Runs a statement that returns no rows, with `values` bound in order to its "?"
     // placeholders; returns how many rows it changed. Throws AppError on failure.

@@ -70,7 +70,9 @@ public:
     // be of the field's kind (see convert()).
     void setValue(int field, const QVariant& value);
     // Converts typed text to a value of the field's kind; throws AppError with the conversion
-    // error when it does not convert. Empty text gives NULL (false for yes/no).
+    // error when it does not convert, when it holds a control character other than tab, or
+    // when an amount's magnitude is formats::kAmountLimit or more. Empty text gives NULL
+    // (false for yes/no).
     QVariant convert(int field, const QString& text) const;
 
     // Appends a new row at the end and puts it under edit (posting or dropping the edit in

@@ -1,5 +1,6 @@
 #include "registers/loanswindow.h"
 
+#include "data/checkedsum.h"
 #include "data/formats.h"
 #include "data/querydataset.h"
 #include "platform/actionguard.h"
@@ -55,10 +56,14 @@ LoansWindow::LoansWindow(const Context& context, QWidget* parent)
 void LoansWindow::refreshTotals() {
     guarded(context().dialogs, [&] {
         QueryDataset statusbar_query(context().odbcIniPath);
-        QString lent = statusbar_query.readText(QStringLiteral(
-            "select sum(money) from borrow where action like '借给别人' and flag = false"));
-        QString borrowed = statusbar_query.readText(QStringLiteral(
-            "select sum(money) from borrow where action like '问别人借' and flag = false"));
+        QString lent = formats::toText(checkedsum::readSum(
+            statusbar_query,
+            QStringLiteral(
+                "select sum(money) from borrow where action like '借给别人' and flag = false")));
+        QString borrowed = formats::toText(checkedsum::readSum(
+            statusbar_query,
+            QStringLiteral(
+                "select sum(money) from borrow where action like '问别人借' and flag = false")));
         if (lent.isEmpty())
             lent = QStringLiteral("0");
         if (borrowed.isEmpty())

@@ -46,7 +46,7 @@ QString QueryGridModel::displayText(const QVariant& value, Display display) {
         bool ok = false;
         const double v = value.toDouble(&ok);
         // A value that is no number is shown as it is stored rather than as a made-up 0.
-        return ok ? formats::yuan(v) : value.toString();
+        return ok ? formats::amountCell(v) : value.toString();
     }
     return formats::toText(value);
 }

@@ -1,15 +1,22 @@
 #include "ui/celleditor.h"
 
 #include "data/formats.h"
+#include "platform/apperror.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QCalendarWidget>
+#include <QClipboard>
 #include <QCompleter>
+#include <QContextMenuEvent>
+#include <QDropEvent>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
+#include <QMouseEvent>
 #include <QScreen>
 #include <QStringListModel>
 #include <QStyle>
@@ -24,6 +31,7 @@ CellEditor::CellEditor(ColumnKind kind, QWidget* parent) : QWidget(parent), m_ki
     layout->setSpacing(0);
     m_edit = new QLineEdit(this);
     m_edit->setFrame(false);
+    m_edit->setMaxLength(kTextLimit);
     layout->addWidget(m_edit);
     setFocusProxy(m_edit);
     m_edit->installEventFilter(this);
@@ -158,7 +166,84 @@ void CellEditor::showDropDown() {
     m_calendarPopup->show();
 }
 
+namespace {
+
+// The paste entry of a line edit's standard context menu: the one that shows the paste
+// shortcut after its caption.
+QAction* pasteActionOf(QMenu* menu) {
+    const QString shortcut = QKeySequence(QKeySequence::Paste).toString(QKeySequence::NativeText);
+    for (QAction* a : menu->actions())
+        if (!shortcut.isEmpty() && a->text().section(u'\t', 1) == shortcut)
+            return a;
+    return nullptr;
+}
+
+} // namespace
+
+bool CellEditor::insertionAllowed(const QString& inserted, bool replacesSelection) {
+    try {
+        formats::checkCellText(inserted);
+    } catch (const AppError& e) {
+        emit insertionRefused(QStringLiteral("粘贴的") + e.text());
+        return false;
+    }
+    const qsizetype kept =
+        m_edit->text().size() - (replacesSelection ? m_edit->selectedText().size() : 0);
+    if (kept + inserted.size() > m_edit->maxLength()) {
+        emit insertionRefused(
+            QStringLiteral("粘贴的文本太长，没有粘贴：本列最多容纳 %1 个字符，粘贴后将有 %2 个字符")
+                .arg(m_edit->maxLength())
+                .arg(kept + inserted.size()));
+        return false;
+    }
+    return true;
+}
+
+bool CellEditor::filterInsertion(QEvent* event) {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    switch (event->type()) {
+    case QEvent::KeyPress:
+        if (static_cast<QKeyEvent*>(event)->matches(QKeySequence::Paste))
+            return !insertionAllowed(clipboard->text(QClipboard::Clipboard), true);
+        return false;
+    case QEvent::MouseButtonRelease:
+        // The middle button pastes the selection where the system has one.
+        if (static_cast<QMouseEvent*>(event)->button() == Qt::MiddleButton &&
+            clipboard->supportsSelection())
+            return !insertionAllowed(clipboard->text(QClipboard::Selection), true);
+        return false;
+    case QEvent::Drop: {
+        auto* drop = static_cast<QDropEvent*>(event);
+        if (drop->mimeData() && drop->mimeData()->hasText() &&
+            !insertionAllowed(drop->mimeData()->text(), false)) {
+            drop->ignore();
+            return true;
+        }
+        return false;
+    }
+    case QEvent::ContextMenu: {
+        // The line edit's own menu, with its paste checked like the keyboard's.
+        QMenu* menu = m_edit->createStandardContextMenu();
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        if (QAction* paste = pasteActionOf(menu)) {
+            disconnect(paste, &QAction::triggered, nullptr, nullptr);
+            connect(paste, &QAction::triggered, this, [this] {
+                if (insertionAllowed(QGuiApplication::clipboard()->text(QClipboard::Clipboard),
+                                     true))
+                    m_edit->paste();
+            });
+        }
+        menu->popup(static_cast<QContextMenuEvent*>(event)->globalPos());
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
 bool CellEditor::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_edit && filterInsertion(event))
+        return true;
     if (event->type() != QEvent::KeyPress)
         return QWidget::eventFilter(watched, event);
     auto* key = static_cast<QKeyEvent*>(event);

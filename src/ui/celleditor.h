@@ -43,9 +43,14 @@ public:
     // The list of choices last offered.
     QStringList offeredChoices() const;
 
+    // The most characters a cell takes.
+    static constexpr int kTextLimit = 32767;
+
 signals:
     // A value was picked from the calendar or the list.
     void picked();
+    // A paste or a drop was refused, and why (the text is the user's to read).
+    void insertionRefused(const QString& why);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -53,6 +58,10 @@ protected:
 
 private:
     void refreshChoices(ChoiceMoment moment);
+    // Pastes and drops go through here: text that the cell cannot hold whole is refused with
+    // a reason instead of being cut or stored with characters the books cannot keep.
+    bool filterInsertion(QEvent* event);
+    bool insertionAllowed(const QString& inserted, bool replacesSelection);
 
     ColumnKind m_kind;
     QLineEdit* m_edit = nullptr;

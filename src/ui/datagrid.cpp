@@ -88,6 +88,11 @@ void DataGrid::watchEditor(CellEditor* editor) {
     m_editorIndex = currentIndex();
     editor->lineEdit()->installEventFilter(this);
     connect(editor, &CellEditor::picked, this, [this] { commitEditor(); });
+    // Queued: the box is shown after the refused paste's event has been dealt with, never
+    // from inside the editor's own event handling.
+    connect(
+        editor, &CellEditor::insertionRefused, this,
+        [this](const QString& why) { m_dialogs.showError(why); }, Qt::QueuedConnection);
 }
 
 void DataGrid::openEditor() {

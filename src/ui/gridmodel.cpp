@@ -57,7 +57,7 @@ QString GridModel::displayText(int row, int sourceColumn) const {
         return {};
     switch (c->kind) {
     case ColumnKind::Amount:
-        return v.typeId() == QMetaType::QString ? v.toString() : formats::yuan(v.toDouble());
+        return v.typeId() == QMetaType::QString ? v.toString() : formats::amountCell(v.toDouble());
     case ColumnKind::YesNo:
         return v.toBool() ? QStringLiteral("是") : QStringLiteral("否");
     case ColumnKind::Date:

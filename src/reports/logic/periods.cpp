@@ -1,5 +1,6 @@
 #include "reports/logic/periods.h"
 
+#include "data/checkedsum.h"
 #include "data/formats.h"
 #include "data/querydataset.h"
 #include "platform/apperror.h"
@@ -160,8 +161,9 @@ QString balanceText(const QString& income, const QString& expenditure) {
 
 Totals computeTotals(QueryDataset& query, const SumStatements& sums) {
     Totals t;
-    t.income = formats::fixed2(query.readNumber(sums.income));
-    t.expenditure = formats::fixed2(query.readNumber(sums.expenditure));
+    t.income = formats::fixed2(formats::toNumber(checkedsum::readSum(query, sums.income)));
+    t.expenditure =
+        formats::fixed2(formats::toNumber(checkedsum::readSum(query, sums.expenditure)));
     t.balance = balanceText(t.income, t.expenditure);
     return t;
 }

@@ -76,7 +76,8 @@ struct Totals {
 
 // Runs the income sum, then the expenditure sum on `query` (each replaced, opened, read as a
 // number and closed; an empty sum reads as 0) and derives the balance from the two rounded
-// texts. Throws AppError from the data layer; `query` is left closed.
+// texts. Throws AppError from the data layer, or naming the row whose stored amount would
+// spoil a sum (checkedsum::readSum); `query` is left closed.
 Totals computeTotals(QueryDataset& query, const SumStatements& sums);
 
 // The balance text of two totals texts: both read back as numbers, so the balance is formed
