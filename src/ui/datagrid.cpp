@@ -60,6 +60,12 @@ DataGrid::DataGrid(TableDataset* dataset, QList<GridColumn> columns, Dialogs& di
         onDatasetRowChanged(dataset->currentRow());
 }
 
+DataGrid::~DataGrid() {
+    // The editor and the other children are deleted by ~QWidget, when this is no longer a
+    // DataGrid; the focus moves that causes must not reach onFocusChanged.
+    disconnect(qApp, &QApplication::focusChanged, this, &DataGrid::onFocusChanged);
+}
+
 int DataGrid::sourceColumn(int declared) const {
     return m_model->sourceColumnOf(declared);
 }

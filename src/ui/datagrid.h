@@ -21,6 +21,7 @@ class DataGrid : public QTableView {
 public:
     DataGrid(TableDataset* dataset, QList<GridColumn> columns, Dialogs& dialogs,
              QWidget* parent = nullptr);
+    ~DataGrid() override;
 
     GridModel* gridModel() const { return m_model; }
     TableDataset* dataset() const { return m_dataset; }
