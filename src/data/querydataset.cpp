@@ -1,7 +1,9 @@
 #include "data/querydataset.h"
 
+#include "data/booksaccess.h"
 #include "data/dialect.h"
 #include "data/formats.h"
+#include "platform/apperror.h"
 
 #include <QSqlError>
 
@@ -78,7 +80,11 @@ QString QueryDataset::readText(const QString& statement) {
 void QueryDataset::execute(const QString& statement) {
     close();
     ensureConnection();
+    if (m_connection->isReadOnly())
+        throw AppError(books::readOnlyRefusal());
     QSqlQuery q(m_connection->database());
     if (!q.exec(toSqlite(statement)))
         throwSqlError(q.lastError());
+    q.finish();
+    checkpointLog(m_connection->database());
 }

@@ -1,5 +1,6 @@
 #include "data/tabledataset.h"
 
+#include "data/booksaccess.h"
 #include "data/formats.h"
 #include "platform/apperror.h"
 
@@ -616,6 +617,7 @@ void TableDataset::writeBatch() {
     }
     q.finish();
     transaction.commit();
+    checkpointLog(db);
 }
 
 qint64 TableDataset::positionOf(qint64 id) const {
@@ -640,6 +642,8 @@ void TableDataset::saveAll() {
         post();
     if (!hasPendingChanges())
         return;
+    if (m_connection->isReadOnly())
+        throw AppError(books::readOnlyRefusal());
     writeBatch();
     // Which stored row stays current: an existing row keeps its key; a new row is found by
     // its order among the new rows, which were inserted last and in order.
