@@ -178,7 +178,8 @@ void TestBooks::logStaysSmall() {
     const int memo = ds.fieldIndex(QStringLiteral("memo"));
     const int date = ds.fieldIndex(QStringLiteral("adddate"));
     const QString text = QStringLiteral("x").repeated(1000);
-    // About 8 MB of rows in sixteen saves; SQLite's default would keep all of it in the log.
+    // About 8 MB of rows in sixteen saves; SQLite's default would keep all of it in the log
+    // (the 64 KiB pages make its automatic checkpoint come only at 64 MB).
     const QString log = tp.databasePath() + QStringLiteral("-wal");
     qint64 largest = 0;
     for (int save = 0; save < 16; ++save) {
@@ -191,7 +192,8 @@ void TestBooks::logStaysSmall() {
         largest = std::max(largest, QFileInfo(log).size());
     }
     QCOMPARE(tp.scalar(QStringLiteral("select count(*) from mysalary")).toInt(), 8000);
-    QVERIFY2(largest < 5 * 1024 * 1024, qPrintable(QString::number(largest)));
+    // At most the 4 MiB limit and what one save adds on top before its checkpoint.
+    QVERIFY2(largest < 6 * 1024 * 1024, qPrintable(QString::number(largest)));
 }
 
 QTEST_GUILESS_MAIN(TestBooks)

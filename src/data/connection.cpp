@@ -21,20 +21,14 @@ namespace {
 
 // Keeps the write-ahead log small: with 64 KiB pages SQLite's default automatic checkpoint
 // comes only after 64 MB of log, and the log keeps its largest size, also after a crash. Here
-// a checkpoint comes after 4 MiB and the log is cut back to 4 MiB when it starts over.
+// the commit that takes the log past 4 MiB checkpoints it, and the log is cut back to 4 MiB
+// when it starts over. (A checkpoint after every save would cost each save a second sync.)
 bool limitLog(QSqlQuery& q) {
     return q.exec(QStringLiteral("pragma journal_size_limit=4194304")) &&
            q.exec(QStringLiteral("pragma wal_autocheckpoint=64"));
 }
 
 } // namespace
-
-void checkpointLog(QSqlDatabase db) {
-    // Passive: never waits for the readers of other windows; what they still read stays in
-    // the log until a later checkpoint.
-    QSqlQuery q(db);
-    q.exec(QStringLiteral("pragma wal_checkpoint(passive)"));
-}
 
 Connection::Connection(const QString& odbcIniPath) {
     openFile(datasource::readDatabasePath(odbcIniPath));

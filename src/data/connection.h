@@ -33,7 +33,3 @@ private:
 // Throws AppError with the text of `error` when it is an error.
 class QSqlError;
 [[noreturn]] void throwSqlError(const QSqlError& error);
-
-// Copies what the write-ahead log holds into the books, so that the log can start over small.
-// Called after each save; failure is harmless (a later checkpoint does the work).
-void checkpointLog(QSqlDatabase db);

@@ -85,6 +85,4 @@ void QueryDataset::execute(const QString& statement) {
     QSqlQuery q(m_connection->database());
     if (!q.exec(toSqlite(statement)))
         throwSqlError(q.lastError());
-    q.finish();
-    checkpointLog(m_connection->database());
 }

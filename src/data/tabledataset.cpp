@@ -617,7 +617,6 @@ void TableDataset::writeBatch() {
     }
     q.finish();
     transaction.commit();
-    checkpointLog(db);
 }
 
 qint64 TableDataset::positionOf(qint64 id) const {
