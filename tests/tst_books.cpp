@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
 #include <unistd.h>
 
@@ -56,6 +57,7 @@ constexpr QFile::Permissions kReadOnlyFile = QFile::ReadOwner | QFile::ReadGroup
 class TestBooks : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase();
     void init();
     void accessDecision_data();
     void accessDecision();
@@ -63,7 +65,17 @@ private slots:
     void readOnlyBooksCanBeRead();
     void staleCreationsRemovedAtStart();
     void logStaysSmall();
+
+private:
+    QTemporaryDir m_home;
 };
+
+void TestBooks::initTestCase() {
+    // Start-up writes the short date format into the user's settings; a home of its own keeps
+    // this test from racing the start-up tests that run beside it and read that file.
+    QVERIFY(m_home.isValid());
+    qputenv("HOME", QFile::encodeName(m_home.path()));
+}
 
 void TestBooks::init() {
     QStandardPaths::setTestModeEnabled(true);
