@@ -11,4 +11,5 @@ $SUDO apt-get install -y -q --no-install-recommends \
   libqt6opengl6-dev libxkbcommon-dev libsqlite3-dev libgl-dev \
   libsodium-dev \
   fonts-arphic-uming \
-  xvfb xauth
+  xvfb xauth \
+  clang libclang-rt-14-dev

@@ -11,6 +11,7 @@ class TestDialect : public QObject {
 private slots:
     void translation_data();
     void translation();
+    void deepNestingNeedsNoStack();
     void everyStatementRuns_data();
     void everyStatementRuns();
 };
@@ -39,11 +40,33 @@ void TestDialect::translation_data() {
         << "select sum(money) from borrow where action like '借给别人' and flag = false";
     QTest::newRow("lone hash") << "select 1 # 2"
                                << "select 1 # 2";
+    QTest::newRow("quote inside date marks is doubled") << "where adddate=#x' or '1'='1#"
+                                                        << "where adddate='x'' or ''1''=''1'";
+    QTest::newRow("hash inside quotes does not close") << "where a=#1'#'2# and b=1"
+                                                       << "where a='1''#''2' and b=1";
+    QTest::newRow("unclosed after quote stays") << "select #a 'b#'"
+                                                << "select #a 'b#'";
+    QTest::newRow("left as argument after comma") << "left(a,left(b,1))"
+                                                  << "substr(a,1,substr(b,1,1))";
+    QTest::newRow("date inside left") << "left(#2001-02-03#,4)"
+                                      << "substr('2001-02-03',1,4)";
+    QTest::newRow("left without comma stays") << "left(a) and left(b,2"
+                                              << "left(a) and left(b,2";
 }
 
 void TestDialect::translation() {
     QFETCH(QString, jet);
     QFETCH(QString, sqlite);
+    QCOMPARE(toSqlite(jet), sqlite);
+}
+
+void TestDialect::deepNestingNeedsNoStack() {
+    // Deep enough to overflow the stack of a translator that recurses per level.
+    const int depth = 200000;
+    const QString jet = QStringLiteral("left(").repeated(depth) + QStringLiteral("a") +
+                        QStringLiteral(",1)").repeated(depth);
+    const QString sqlite = QStringLiteral("substr(").repeated(depth) + QStringLiteral("a") +
+                           QStringLiteral(",1,1)").repeated(depth);
     QCOMPARE(toSqlite(jet), sqlite);
 }
 

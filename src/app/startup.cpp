@@ -1,8 +1,10 @@
 #include "app/startup.h"
 
+#include "data/booksaccess.h"
 #include "data/connection.h"
 #include "data/datasourceentry.h"
 #include "data/password.h"
+#include "data/leftovers.h"
 #include "data/querydataset.h"
 #include "data/schema.h"
 #include "platform/actionguard.h"
@@ -79,6 +81,7 @@ std::optional<QString> runStartup(const Context& context) {
     std::optional<QString> stored;
     const bool ok = guarded(context.dialogs, [&] {
         const QString db = datasource::databasePathFor(context.programFolder);
+        books::removeStaleCreations(db, QDateTime::currentDateTime());
         try {
             if (!schema::createDatabase(db)) {
                 upgradeIndexes(db);
@@ -95,6 +98,11 @@ std::optional<QString> runStartup(const Context& context) {
     });
     if (!ok)
         return std::nullopt;
+    const QString db = datasource::databasePathFor(context.programFolder);
+    if (books::accessOf(db) != books::Access::ReadWrite)
+        context.dialogs.message(QStringLiteral("Quenvard"), books::readOnlyNotice(db),
+                                Dialogs::Buttons::Ok, Dialogs::Icon::Information,
+                                Dialogs::Answer::Ok);
     writeShortDateFormat();
     return stored;
 }

@@ -1,5 +1,6 @@
 #include "data/connection.h"
 
+#include "data/booksaccess.h"
 #include "data/datasourceentry.h"
 #include "platform/apperror.h"
 
@@ -16,6 +17,19 @@ void throwSqlError(const QSqlError& error) {
     throw AppError(text.trimmed());
 }
 
+namespace {
+
+// Keeps the write-ahead log small: with 64 KiB pages SQLite's default automatic checkpoint
+// comes only after 64 MB of log, and the log keeps its largest size, also after a crash. Here
+// the commit that takes the log past 4 MiB checkpoints it, and the log is cut back to 4 MiB
+// when it starts over. (A checkpoint after every save would cost each save a second sync.)
+bool limitLog(QSqlQuery& q) {
+    return q.exec(QStringLiteral("pragma journal_size_limit=4194304")) &&
+           q.exec(QStringLiteral("pragma wal_autocheckpoint=64"));
+}
+
+} // namespace
+
 Connection::Connection(const QString& odbcIniPath) {
     openFile(datasource::readDatabasePath(odbcIniPath));
 }
@@ -28,7 +42,8 @@ Connection Connection::toFile(const QString& databasePath) {
     return Connection(FileTag{}, databasePath);
 }
 
-Connection::Connection(Connection&& other) noexcept : m_name(std::move(other.m_name)) {
+Connection::Connection(Connection&& other) noexcept
+    : m_name(std::move(other.m_name)), m_readOnly(other.m_readOnly) {
     other.m_name.clear();
 }
 
@@ -37,10 +52,11 @@ void Connection::openFile(const QString& databasePath) {
     if (!info.isFile())
         throw AppError(QStringLiteral("Could not find file '%1'").arg(databasePath));
     m_name = QStringLiteral("teloq-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
+    const books::Access access = books::accessOf(info.absoluteFilePath());
+    m_readOnly = access != books::Access::ReadWrite;
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
-    // mode=rw: never create a file that is not there.
     db.setDatabaseName(QUrl::fromLocalFile(info.absoluteFilePath()).toString(QUrl::FullyEncoded) +
-                       QStringLiteral("?mode=rw"));
+                       u'?' + books::uriQuery(access));
     db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=5000"));
     if (!db.open()) {
         const QSqlError e = db.lastError();
@@ -52,7 +68,8 @@ void Connection::openFile(const QString& databasePath) {
     // Reading the schema tells a database from any other file.
     QSqlQuery probe(db);
     if (!probe.exec(QStringLiteral("select count(*) from sqlite_master")) ||
-        !probe.exec(QStringLiteral("pragma foreign_keys=on"))) {
+        !probe.exec(QStringLiteral("pragma foreign_keys=on")) ||
+        (!m_readOnly && !limitLog(probe))) {
         const QSqlError e = probe.lastError();
         probe = QSqlQuery();
         db.close();

@@ -19,12 +19,15 @@ public:
 
     QSqlDatabase database() const;
     const QString& name() const { return m_name; }
+    // Whether the books could only be opened for reading (see books::accessOf).
+    bool isReadOnly() const { return m_readOnly; }
 
 private:
     struct FileTag {};
     Connection(FileTag, const QString& databasePath);
     void openFile(const QString& databasePath);
     QString m_name;
+    bool m_readOnly = false;
 };
 
 // Throws AppError with the text of `error` when it is an error.

@@ -1,7 +1,9 @@
 #include "data/querydataset.h"
 
+#include "data/booksaccess.h"
 #include "data/dialect.h"
 #include "data/formats.h"
+#include "platform/apperror.h"
 
 #include <QSqlError>
 
@@ -99,6 +101,9 @@ QString QueryDataset::readText(const QString& statement) {
 
 int QueryDataset::execute(const QString& statement, const QVariantList& values) {
     close();
+    ensureConnection();
+    if (m_connection->isReadOnly())
+        throw AppError(books::readOnlyRefusal());
     const QSqlQuery q = run(statement, values);
     return q.numRowsAffected();
 }

@@ -2,6 +2,7 @@
 
 #include "data/batchwriter.h"
 #include "data/fieldvalues.h"
+#include "data/booksaccess.h"
 #include "platform/apperror.h"
 
 #include <algorithm>
@@ -233,6 +234,8 @@ void TableDataset::saveAll() {
         post();
     if (!hasPendingChanges())
         return;
+    if (m_connection->isReadOnly())
+        throw AppError(books::readOnlyRefusal());
     // Which row stays current: a stored row keeps its key; a new row is found by its order
     // among the new rows, which are inserted last and in order.
     qint64 currentId = -1;

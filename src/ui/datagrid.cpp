@@ -62,9 +62,9 @@ DataGrid::DataGrid(TableDataset* dataset, QList<GridColumn> columns, Dialogs& di
 }
 
 DataGrid::~DataGrid() {
-    // Closing a window while a cell editor has the focus moves the focus as the children go;
-    // by then this grid is half destroyed and must no longer hear of it.
-    disconnect(qApp, &QApplication::focusChanged, this, nullptr);
+    // The editor and the other children are deleted by ~QWidget, when this is no longer a
+    // DataGrid; the focus moves that causes must not reach onFocusChanged.
+    disconnect(qApp, &QApplication::focusChanged, this, &DataGrid::onFocusChanged);
 }
 
 int DataGrid::sourceColumn(int declared) const {

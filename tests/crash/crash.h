@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+// The pieces of the crash test, shared by the child that works and the parent that kills it.
+namespace crash {
+
+// The ledger rows that a batch inserts, and how many batches stay stored: batch n deletes the
+// rows of batch n - kBatchesKept.
+inline constexpr int kRowsPerBatch = 5;
+inline constexpr int kBatchesKept = 3;
+// The remark of the one row that every batch updates; its amount is the batch's number.
+inline constexpr char kCounterMemo[] = "counter";
+// The list file that the child rewrites.
+inline constexpr char kListFile[] = "cardname.txt";
+
+// The remark of row `i` of batch `n`.
+QString rowMemo(int batch, int i);
+// The entries of version `v` of the list file (their number varies with v).
+QList<QByteArray> listVersion(int v);
+
+// Makes a program folder with books, the data source entry and version 0 of the list.
+void prepare(const QString& folder);
+QString iniPath(const QString& folder);
+
+// The child: saves batches and rewrites the list until it is killed, reporting on stdout
+// "batch <n>" after each save returned and "list <v>" after each rewrite returned.
+int runChild(const QString& folder);
+
+// What the parent finds after a kill.
+struct Findings {
+    bool intact = false;  // pragma integrity_check said ok
+    int counter = -1;     // the last batch stored
+    int halfWritten = 0;  // batches stored in part
+    int listVersion = -1; // the version the list file holds; -1 when it is none
+};
+Findings inspect(const QString& folder);
+
+} // namespace crash

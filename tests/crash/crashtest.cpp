@@ -1,0 +1,115 @@
+// Kills a child that saves batches of ledger changes and rewrites a list file, at random
+// moments, and checks after every kill that the books are intact, that every batch is wholly
+// there or wholly absent, that no reported save is lost, and that the list file holds the old
+// or the new content. Prints the counts; exits non-zero when anything was wrong.
+//   teloq_crash [KILLS]          (default 100)
+//   teloq_crash --child FOLDER   (the child; started by the parent)
+#include "crash.h"
+
+#include <QCoreApplication>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QThread>
+#include <cstdio>
+
+namespace {
+
+struct Totals {
+    int kills = 0;
+    int batches = 0;
+    int listWrites = 0;
+    int lost = 0;
+    int halfWritten = 0;
+    int damaged = 0;  // integrity_check failed
+    int badLists = 0; // a list file that is neither the old nor the new content
+};
+
+// The last number reported after `word` in the child's output, or -1.
+int lastReported(const QByteArray& output, const QByteArray& word, int* count) {
+    int last = -1;
+    for (const QByteArray& line : output.split('\n')) {
+        const QList<QByteArray> parts = line.split(' ');
+        if (parts.size() == 2 && parts[0] == word) {
+            last = parts[1].toInt();
+            ++*count;
+        }
+    }
+    return last;
+}
+
+int runParent(int kills) {
+    QTemporaryDir dir;
+    if (!dir.isValid())
+        return 2;
+    const QString folder = dir.path() + QStringLiteral("/program");
+    crash::prepare(folder);
+    Totals t;
+    int savedBatch = 0; // the last batch a child reported saved
+    int savedList = 0;  // the last list version a child reported written
+    QRandomGenerator random(20261210);
+    for (int k = 0; k < kills; ++k) {
+        QProcess child;
+        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--child"), folder});
+        if (!child.waitForStarted())
+            return 2;
+        // Let it work for a while, then kill it (SIGKILL) wherever it is.
+        QThread::msleep(30 + random.bounded(250));
+        child.kill();
+        child.waitForFinished();
+        const QByteArray output = child.readAllStandardOutput();
+        if (child.exitStatus() != QProcess::CrashExit) {
+            std::fprintf(stderr, "the child ended by itself (exit code %d)\n", child.exitCode());
+            return 2;
+        }
+        ++t.kills;
+        const int batch = lastReported(output, "batch", &t.batches);
+        const int list = lastReported(output, "list", &t.listWrites);
+        if (batch >= 0)
+            savedBatch = batch;
+        if (list >= 0)
+            savedList = list;
+
+        const crash::Findings f = crash::inspect(folder);
+        if (!f.intact)
+            ++t.damaged;
+        if (f.counter < savedBatch)
+            t.lost += savedBatch - f.counter;
+        t.halfWritten += f.halfWritten;
+        // The old content or the new one: the last reported version or the one after it.
+        if (f.listVersion != savedList && f.listVersion != savedList + 1)
+            ++t.badLists;
+        savedBatch = std::max(savedBatch, f.counter);
+        savedList = std::max(savedList, f.listVersion);
+    }
+    std::printf("kills: %d, batches: %d, lost: %d, half-written: %d, damaged books: %d, "
+                "list rewrites: %d, lists neither old nor new: %d\n",
+                t.kills, t.batches, t.lost, t.halfWritten, t.damaged, t.listWrites, t.badLists);
+    const bool sound = t.lost == 0 && t.halfWritten == 0 && t.damaged == 0 && t.badLists == 0;
+    // A run in which the child never got a batch saved between kills proves nothing.
+    if (t.batches == 0) {
+        std::printf("no batch was saved: nothing was tested\n");
+        return 1;
+    }
+    return sound ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() == 3 && args[1] == QLatin1String("--child"))
+        return crash::runChild(args[2]);
+    int kills = 100;
+    if (args.size() == 2) {
+        bool ok = false;
+        kills = args[1].toInt(&ok);
+        if (!ok || kills < 1) {
+            std::fprintf(stderr, "usage: teloq_crash [KILLS]\n");
+            return 2;
+        }
+    }
+    return runParent(kills);
+}
