@@ -194,10 +194,11 @@ QWidget* Tfmszquery::buildPage(Page page, const QString& name, const QString& ta
     PageWidgets& w = m_pages.at(page);
     w.sheet = sheet;
     // The type of an entry keeps its width; the other columns share the rest.
-    w.entries = new QueryGrid(m_entriesModel, {{QStringLiteral("sz"), 50}}, sheet);
+    w.entries =
+        new QueryGrid(m_entriesModel, {{QStringLiteral("sz"), 50}}, m_context.dialogs, sheet);
     w.entries->setObjectName(entriesName);
     w.entries->setGeometry(kGridRect);
-    w.analysis = new QueryGrid(m_analysisModel, {}, sheet);
+    w.analysis = new QueryGrid(m_analysisModel, {}, m_context.dialogs, sheet);
     w.analysis->setObjectName(analysisName);
     w.analysis->setGeometry(kGridRect);
     w.analysis->hide();

@@ -3,6 +3,7 @@
 #include "data/tabledataset.h"
 #include "platform/actionguard.h"
 #include "ui/celleditor.h"
+#include "ui/csvexport.h"
 #include "ui/griddelegate.h"
 #include "ui/gridmodel.h"
 
@@ -56,6 +57,7 @@ DataGrid::DataGrid(TableDataset* dataset, QList<GridColumn> columns, Dialogs& di
     connect(h, &QHeaderView::sectionResized, this, &DataGrid::onSectionResized);
     connect(dataset, &TableDataset::currentRowChanged, this, &DataGrid::onDatasetRowChanged);
     connect(qApp, &QApplication::focusChanged, this, &DataGrid::onFocusChanged);
+    addCsvExport(this, dialogs);
     if (dataset->currentRow() >= 0)
         onDatasetRowChanged(dataset->currentRow());
 }

@@ -2,6 +2,7 @@
 
 #include "data/formats.h"
 #include "data/tabledataset.h"
+#include "ui/csvexport.h"
 
 #include <algorithm>
 
@@ -76,6 +77,13 @@ QVariant GridModel::data(const QModelIndex& index, int role) const {
         if (c && c->kind == ColumnKind::Amount && !v.isNull() && v.typeId() != QMetaType::QString)
             return formats::general(v.toDouble());
         return formats::toText(v);
+    }
+    case kExportRole: {
+        // Amounts as plain numbers for a spreadsheet, everything else as shown.
+        const QVariant v = m_dataset->value(index.row(), index.column());
+        if (c && c->kind == ColumnKind::Amount && !v.isNull() && v.typeId() != QMetaType::QString)
+            return formats::general(v.toDouble());
+        return displayText(index.row(), index.column());
     }
     case Qt::CheckStateRole:
         if (c && c->kind == ColumnKind::YesNo)
