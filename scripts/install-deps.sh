@@ -10,4 +10,5 @@ $SUDO apt-get install -y -q --no-install-recommends \
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite qt6-charts-dev libqt6charts6 \
   libqt6opengl6-dev libxkbcommon-dev libsqlite3-dev libgl-dev \
   fonts-arphic-uming \
-  xvfb xauth
+  xvfb xauth \
+  desktop-file-utils appstream dpkg-dev
