@@ -12,6 +12,7 @@
 #include "ui/datagrid.h"
 #include "ui/tablewindow.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QScrollBar>

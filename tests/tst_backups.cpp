@@ -95,6 +95,8 @@ private slots:
     void damagedBooksAreRefusedWithTheNewestSoundCopy();
     void damagedBooksWithoutASoundCopy();
     void firstStartHasNothingToCopy();
+    void booksThatAreNoDatabaseAreNotCopied_data();
+    void booksThatAreNoDatabaseAreNotCopied();
 };
 
 void TestBackups::startMakesTheDaysCopy() {
@@ -220,7 +222,10 @@ void TestBackups::checkTellsSoundFromDamaged() {
 
     const QString garbage = tp.folder() + QStringLiteral("/garbage.mdb");
     writeAll(garbage, QByteArray(70000, 'x'));
-    QCOMPARE(backups::check(garbage).health, backups::Health::Damaged);
+    QCOMPARE(backups::check(garbage).health, backups::Health::Unreadable);
+    const QString empty = tp.folder() + QStringLiteral("/empty.mdb");
+    writeAll(empty, {});
+    QCOMPARE(backups::check(empty).health, backups::Health::Unreadable);
     QCOMPARE(backups::check(tp.folder() + QStringLiteral("/missing.mdb")).health,
              backups::Health::Unreadable);
 
@@ -277,6 +282,28 @@ void TestBackups::firstStartHasNothingToCopy() {
     QVERIFY(runStartup(tp.context()).has_value());
     QVERIFY(tp.dialogs.shown.isEmpty());
     QVERIFY(!QFileInfo::exists(backups::folderFor(tp.databasePath())));
+}
+
+void TestBackups::booksThatAreNoDatabaseAreNotCopied_data() {
+    QTest::addColumn<QByteArray>("contents");
+    QTest::addColumn<QString>("error");
+    QTest::newRow("emptied") << QByteArray() << "no such table: user.";
+    QTest::newRow("not a database")
+        << QByteArray("letter\n").repeated(2000) << "file is not a database.";
+}
+
+void TestBackups::booksThatAreNoDatabaseAreNotCopied() {
+    QFETCH(QByteArray, contents);
+    TestProgram tp;
+    QVERIFY(runStartup(tp.context()).has_value());
+    const QString copy = backups::copyFor(tp.databasePath(), kToday);
+    const QByteArray before = digest(copy);
+    writeAll(tp.databasePath(), contents);
+
+    // The data layer says what is wrong, as without backups; the day's copy stays.
+    QCOMPARE(runStartup(tp.context()), std::nullopt);
+    QTEST(tp.dialogs.errors().join(u'|'), "error");
+    QCOMPARE(digest(copy), before);
 }
 
 QTEST_GUILESS_MAIN(TestBackups)

@@ -21,7 +21,8 @@ bool safeguardBooks(const QString& booksPath, const QDate& today, Dialogs& dialo
         dialogs.showError(text);
         return false;
     }
-    // Books that cannot be opened at all are left to the data layer, which says why.
+    // A file that is no database at all (or cannot be opened) is left to the data layer,
+    // which says why; nothing of it is worth a copy.
     if (health.health == backups::Health::Unreadable)
         return true;
     try {

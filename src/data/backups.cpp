@@ -45,6 +45,7 @@ bool isUnreadable(int rc) {
     case SQLITE_AUTH:
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
+    case SQLITE_NOTADB:
         return true;
     default:
         return false;
@@ -84,8 +85,12 @@ QList<std::pair<QDate, QString>> datedCopies(const QString& booksPath) {
 } // namespace
 
 Check check(const QString& path) {
-    if (!QFileInfo(path).isFile())
+    const QFileInfo file(path);
+    if (!file.isFile())
         return {Health::Unreadable, QStringLiteral("文件不存在")};
+    // SQLite takes an empty file for an empty database; as books it holds nothing to keep.
+    if (file.size() == 0)
+        return {Health::Unreadable, QStringLiteral("空文件")};
     Handle db(path, SQLITE_OPEN_READONLY);
     if (db.openResult() != SQLITE_OK)
         return {isUnreadable(db.openResult()) ? Health::Unreadable : Health::Damaged, db.error()};

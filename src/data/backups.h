@@ -13,8 +13,8 @@ inline constexpr int kKeptCopies = 14;
 
 enum class Health {
     Sound,     // the file opens and passes the check
-    Damaged,   // the file is not a database or fails the check
-    Unreadable // the file cannot be opened at all (missing, no permission, locked)
+    Damaged,   // a database whose pages fail the check
+    Unreadable // no database to check: missing, empty, not a database, no permission, locked
 };
 struct Check {
     Health health = Health::Sound;
