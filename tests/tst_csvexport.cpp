@@ -83,6 +83,7 @@ private slots:
     void recordsEndInCrLfAfterAByteOrderMark();
     void ledgerReadBackByPython();
     void unsavedRowsAreExportedAsShown();
+    void savedAndUnsavedExportsAgree();
     void queryGridExportsRowsNotYetFetched();
     void cancelledExportLeavesNothing();
     void unwritableTargetIsAnErrorAndLeavesNothing();
@@ -184,6 +185,39 @@ void TestCsvExport::unsavedRowsAreExportedAsShown() {
     QCOMPARE(records.at(20001).at(4), QStringLiteral("7.25"));
     // The unsaved row is still only in the window.
     QCOMPARE(tp.scalar(QStringLiteral("select count(*) from mysalary")).toInt(), 20000);
+}
+
+void TestCsvExport::savedAndUnsavedExportsAgree() {
+    // Without pending changes the rows are read straight from the table; with one they come
+    // through the grid. Both must write the same bytes for the same rows, in every kind of
+    // column (the loans grid has dates, amounts, yes/no and texts).
+    TestProgram tp;
+    tp.exec(QStringLiteral(
+        "insert into borrow(borrowdate,action,money,listman,hopedate,infactdate,flag,memo) values "
+        "('2026-01-02','借给别人',1234567.891,'张三','2026-06-01',NULL,1,'a,\"b\"'),"
+        "('2026-01-03','问别人借',-0.5,NULL,NULL,'2026-02-01',0,'x'||char(13)||char(10)||'y'),"
+        "('2026-01-04','借给别人','12x',' 李四 ',NULL,NULL,0,NULL),"
+        "(NULL,NULL,NULL,NULL,NULL,NULL,0,'')"));
+    Tfmjdgl loans(tp.context());
+    loans.show();
+    QTemporaryDir out;
+    const QString saved = out.filePath(QStringLiteral("saved.csv"));
+    const QString unsaved = out.filePath(QStringLiteral("unsaved.csv"));
+    QVERIFY(writeGridCsv(*loans.grid(), saved));
+
+    TableDataset* d = loans.dataset();
+    d->setCurrentRow(3);
+    d->setValue(d->fieldIndex(QStringLiteral("memo")), QString());
+    QVERIFY(d->isEditing() || d->hasPendingChanges());
+    QVERIFY(writeGridCsv(*loans.grid(), unsaved));
+
+    QCOMPARE(readAll(unsaved), readAll(saved));
+    const QByteArray text = readAll(saved);
+    QVERIFY2(text.contains("1234567.891"), text.constData());
+    QVERIFY2(text.contains("-0.5"), text.constData());
+    QVERIFY2(text.contains("12x"), text.constData());
+    QVERIFY2(text.contains(QStringLiteral("是").toUtf8()), text.constData());
+    QVERIFY2(text.contains(QStringLiteral("否").toUtf8()), text.constData());
 }
 
 void TestCsvExport::queryGridExportsRowsNotYetFetched() {

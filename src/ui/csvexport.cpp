@@ -4,6 +4,8 @@
 #include "platform/actionguard.h"
 #include "platform/apperror.h"
 #include "platform/dialogs.h"
+#include "ui/gridmodel.h"
+#include "ui/storedrows.h"
 
 #include <QAction>
 #include <QDir>
@@ -96,15 +98,34 @@ bool writeGridCsv(QTableView& grid, const QString& path, const ExportProgress& p
         fields << model->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
     try {
         csv.writeRecord(fields);
-        for (int row = 0; hasRow(*model, row); ++row) {
-            fields.clear();
-            for (int c : columns)
-                fields << cellText(*model, row, c);
-            csv.writeRecord(fields);
-            if (progress && (row + 1) % kRowsPerStep == 0 &&
-                !progress(row + 1, model->rowCount())) {
+        qint64 done = 0;
+        auto keepGoing = [&] {
+            ++done;
+            return !progress || done % kRowsPerStep != 0 || progress(done, model->rowCount());
+        };
+        auto* editing = qobject_cast<GridModel*>(model);
+        if (editing && storedrows::streamable(*editing)) {
+            // Nothing unsaved: the rows come straight from the table in one statement.
+            bool cancelled = false;
+            storedrows::stream(*editing, columns, [&](const QStringList& stored) {
+                csv.writeRecord(stored);
+                cancelled = !keepGoing();
+                return !cancelled;
+            });
+            if (cancelled) {
                 file.cancelWriting();
                 return false;
+            }
+        } else {
+            for (int row = 0; hasRow(*model, row); ++row) {
+                fields.clear();
+                for (int c : columns)
+                    fields << cellText(*model, row, c);
+                csv.writeRecord(fields);
+                if (!keepGoing()) {
+                    file.cancelWriting();
+                    return false;
+                }
             }
         }
         csv.flush();

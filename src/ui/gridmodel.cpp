@@ -62,6 +62,23 @@ QString GridModel::displayText(int row, int sourceColumn) const {
     return v.toString();
 }
 
+QString GridModel::exportText(const GridColumn* c, const QVariant& v) {
+    if (!c || v.isNull())
+        return {};
+    switch (c->kind) {
+    case ColumnKind::Amount:
+        // Amounts as plain numbers for a spreadsheet.
+        return v.typeId() == QMetaType::QString ? v.toString() : formats::general(v.toDouble());
+    case ColumnKind::YesNo:
+        return v.toBool() ? QStringLiteral("是") : QStringLiteral("否");
+    case ColumnKind::Date:
+    case ColumnKind::PickList:
+    case ColumnKind::Text:
+        return formats::toText(v);
+    }
+    return v.toString();
+}
+
 QVariant GridModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid())
         return {};
@@ -78,13 +95,8 @@ QVariant GridModel::data(const QModelIndex& index, int role) const {
             return formats::general(v.toDouble());
         return formats::toText(v);
     }
-    case kExportRole: {
-        // Amounts as plain numbers for a spreadsheet, everything else as shown.
-        const QVariant v = m_dataset->value(index.row(), index.column());
-        if (c && c->kind == ColumnKind::Amount && !v.isNull() && v.typeId() != QMetaType::QString)
-            return formats::general(v.toDouble());
-        return displayText(index.row(), index.column());
-    }
+    case kExportRole:
+        return exportText(c, m_dataset->value(index.row(), index.column()));
     case Qt::CheckStateRole:
         if (c && c->kind == ColumnKind::YesNo)
             return m_dataset->value(index.row(), index.column()).toBool() ? Qt::Checked
