@@ -102,7 +102,8 @@ void TestCsvExport::fieldQuoting_data() {
     QTest::newRow("LF") << QStringLiteral("a\nb") << QStringLiteral("\"a\nb\"");
     QTest::newRow("CR LF") << QStringLiteral("a\r\nb") << QStringLiteral("\"a\r\nb\"");
     QTest::newRow("lone CR") << QStringLiteral("a\rb") << QStringLiteral("\"a\rb\"");
-    QTest::newRow("leading blank") << QStringLiteral(" 12") << QStringLiteral("\" 12\"");
+    // Blanks belong to the field (RFC 4180); they need no quotes.
+    QTest::newRow("blanks") << QStringLiteral(" 12 ") << QStringLiteral(" 12 ");
     QTest::newRow("negative number") << QStringLiteral("-1234.5") << QStringLiteral("-1234.5");
     QTest::newRow("semicolon") << QStringLiteral("a;b") << QStringLiteral("a;b");
 }

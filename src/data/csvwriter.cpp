@@ -5,8 +5,33 @@
 #include <QIODevice>
 
 namespace {
+
 constexpr qsizetype kBlock = 256 * 1024;
+
+bool needsQuotes(QByteArrayView utf8) {
+    // The four are ASCII, so they never occur inside a multi-byte UTF-8 sequence.
+    for (const char c : utf8) {
+        if (c == ',' || c == '"' || c == '\r' || c == '\n')
+            return true;
+    }
+    return false;
 }
+
+void appendField(QByteArray& out, QByteArrayView utf8) {
+    if (!needsQuotes(utf8)) {
+        out.append(utf8);
+        return;
+    }
+    out.append('"');
+    for (const char c : utf8) {
+        if (c == '"')
+            out.append('"');
+        out.append(c);
+    }
+    out.append('"');
+}
+
+} // namespace
 
 CsvWriter::CsvWriter(QIODevice& out) : m_out(out) {
     m_buffer.reserve(kBlock + 4096);
@@ -19,36 +44,29 @@ void CsvWriter::writeByteOrderMark() {
 }
 
 QString CsvWriter::field(const QString& value) {
-    bool quote = !value.isEmpty() && (value.front().isSpace() || value.back().isSpace());
-    for (const QChar c : value) {
-        if (c == u',' || c == u'"' || c == u'\r' || c == u'\n') {
-            quote = true;
-            break;
-        }
-    }
-    if (!quote)
-        return value;
-    QString out;
-    out.reserve(value.size() + 2);
-    out += u'"';
-    for (const QChar c : value) {
-        if (c == u'"')
-            out += u'"';
-        out += c;
-    }
-    out += u'"';
-    return out;
+    QByteArray out;
+    appendField(out, value.toUtf8());
+    return QString::fromUtf8(out);
+}
+
+void CsvWriter::writeField(QByteArrayView utf8) {
+    if (!m_firstField)
+        m_buffer.append(',');
+    m_firstField = false;
+    appendField(m_buffer, utf8);
+}
+
+void CsvWriter::endRecord() {
+    m_buffer.append("\r\n");
+    m_firstField = true;
+    if (m_buffer.size() >= kBlock)
+        flush();
 }
 
 void CsvWriter::writeRecord(const QStringList& fields) {
-    for (qsizetype i = 0; i < fields.size(); ++i) {
-        if (i > 0)
-            m_buffer.append(',');
-        m_buffer.append(field(fields[i]).toUtf8());
-    }
-    m_buffer.append("\r\n");
-    if (m_buffer.size() >= kBlock)
-        flush();
+    for (const QString& f : fields)
+        writeField(f);
+    endRecord();
 }
 
 void CsvWriter::flush() {

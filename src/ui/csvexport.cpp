@@ -107,8 +107,7 @@ bool writeGridCsv(QTableView& grid, const QString& path, const ExportProgress& p
         if (editing && storedrows::streamable(*editing)) {
             // Nothing unsaved: the rows come straight from the table in one statement.
             bool cancelled = false;
-            storedrows::stream(*editing, columns, [&](const QStringList& stored) {
-                csv.writeRecord(stored);
+            storedrows::stream(*editing, columns, csv, [&] {
                 cancelled = !keepGoing();
                 return !cancelled;
             });

@@ -1,5 +1,6 @@
 #include "ui/storedrows.h"
 
+#include "data/csvwriter.h"
 #include "data/schema.h"
 #include "data/tabledataset.h"
 #include "platform/apperror.h"
@@ -58,8 +59,8 @@ bool streamable(const GridModel& model) {
            handleOf(d->database()) != nullptr;
 }
 
-void stream(const GridModel& model, const QList<int>& columns,
-            const std::function<bool(const QStringList& fields)>& row) {
+void stream(const GridModel& model, const QList<int>& columns, CsvWriter& csv,
+            const std::function<bool()>& afterRow) {
     const TableDataset* d = model.dataset();
     sqlite3* db = handleOf(d->database());
     if (!db)
@@ -67,10 +68,15 @@ void stream(const GridModel& model, const QList<int>& columns,
     QStringList names;
     QList<schema::Kind> kinds;
     QList<const GridColumn*> shown;
+    QList<bool> asStored; // texts shown as stored: their UTF-8 bytes go out unchanged
     for (int c : columns) {
         names << QStringLiteral("\"%1\"").arg(d->fieldName(c));
-        kinds << d->fieldKind(c);
-        shown << model.column(c);
+        const schema::Kind kind = d->fieldKind(c);
+        const GridColumn* g = model.column(c);
+        kinds << kind;
+        shown << g;
+        asStored << (g && g->kind != ColumnKind::Amount && g->kind != ColumnKind::YesNo &&
+                     (kind == schema::Kind::Date || kind == schema::Kind::Text));
     }
     const QString sql = QStringLiteral("select %1 from \"%2\" order by %3")
                             .arg(names.isEmpty() ? QStringLiteral("1") : names.join(u','),
@@ -78,15 +84,18 @@ void stream(const GridModel& model, const QList<int>& columns,
     sqlite3_stmt* stmt = nullptr;
     if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &stmt, nullptr) != SQLITE_OK)
         throw AppError(QString::fromUtf8(sqlite3_errmsg(db)));
-    QStringList fields;
     int rc = SQLITE_ROW;
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-        fields.clear();
-        for (int i = 0; i < columns.size(); ++i)
-            fields << (names.isEmpty()
-                           ? QString()
-                           : GridModel::exportText(shown[i], valueOf(stmt, i, kinds[i])));
-        if (!row(fields)) {
+        for (int i = 0; i < columns.size(); ++i) {
+            if (asStored[i] && sqlite3_column_type(stmt, i) == SQLITE_TEXT) {
+                const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
+                csv.writeField(QByteArrayView(text, sqlite3_column_bytes(stmt, i)));
+            } else {
+                csv.writeField(GridModel::exportText(shown[i], valueOf(stmt, i, kinds[i])));
+            }
+        }
+        csv.endRecord();
+        if (!afterRow()) {
             rc = SQLITE_DONE;
             break;
         }

@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <functional>
 
+class CsvWriter;
 class GridModel;
 
 // Reads the rows of an editing grid's table straight from SQLite, one statement for all of
@@ -14,9 +15,10 @@ namespace storedrows {
 
 bool streamable(const GridModel& model);
 
-// Calls `row` with the texts of `columns` (source columns of the model) for every stored row,
-// in the grid's order, until it returns false. Throws AppError when the statement fails.
-void stream(const GridModel& model, const QList<int>& columns,
-            const std::function<bool(const QStringList& fields)>& row);
+// Writes the texts of `columns` (source columns of the model) of every stored row, in the
+// grid's order, as records of `csv`, asking `afterRow` after each whether to go on. Throws
+// AppError when the statement fails.
+void stream(const GridModel& model, const QList<int>& columns, CsvWriter& csv,
+            const std::function<bool()>& afterRow);
 
 } // namespace storedrows
