@@ -10,10 +10,15 @@
 #include "reports/logic/periods.h"
 #include "reports/querywindow.h"
 #include "session.h"
+#include "ui/csvexport.h"
 #include "ui/datagrid.h"
 #include "ui/tablewindow.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QScrollBar>
+#include <sqlite3.h>
 
 namespace bench {
 namespace {
@@ -99,6 +104,33 @@ void enterBatch(Session& s) {
     Session::drain();
 }
 
+// Where the ledger export of a run goes: beside the books, removed after the run.
+QString exportPath(const QString& databasePath) {
+    return QFileInfo(databasePath).absoluteDir().filePath(QStringLiteral("ledger-export.csv"));
+}
+
+// What start-up does with existing books before it opens them: the check, and the day's copy
+// through SQLite's online backup.
+void checkAndCopy(FloorRun& f) {
+    RawDb& db = f.open();
+    db.run(QStringLiteral("pragma quick_check"));
+    const QString copy =
+        QString::fromUtf8(sqlite3_db_filename(db.handle(), "main")) + QStringLiteral(".floor-copy");
+    {
+        sqlite3* dest = nullptr;
+        sqlite3_open_v2(QFile::encodeName(copy).constData(), &dest,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+        sqlite3_backup* b = sqlite3_backup_init(dest, "main", db.handle(), "main");
+        const int rc = b ? sqlite3_backup_step(b, -1) : SQLITE_ERROR;
+        sqlite3_backup_finish(b);
+        sqlite3_exec(dest, "pragma journal_mode=delete", nullptr, nullptr, nullptr);
+        sqlite3_close_v2(dest);
+        if (rc != SQLITE_DONE)
+            throw AppError(QStringLiteral("The floor's backup failed"));
+    }
+    QFile::remove(copy);
+}
+
 } // namespace
 
 BooksFacts readFacts(const QString& databasePath) {
@@ -150,6 +182,7 @@ QList<Action> allActions(const BooksFacts& facts) {
                   [](Session& s) { s.start(); },
                   {},
                   [](FloorRun& f) {
+                      checkAndCopy(f);
                       f.open(); // the index check on existing books
                       f.run(QStringLiteral(
                           "create index if not exists mysalary_day on mysalary(adddate, sz)"));
@@ -294,6 +327,25 @@ QList<Action> allActions(const BooksFacts& facts) {
                       f.run(lastPage(ledger, facts.entries));
                   },
                   [facts](FloorRun& f) { restoreLedger(f.db(), facts); }};
+
+    // 导出为 CSV… on the ledger's grid: every entry streamed to a file; the floor reads every
+    // row of the table in the grid's order.
+    out << Action{QStringLiteral("ledger: export to CSV"),
+                  3000,
+                  openLedger,
+                  [](Session& s) {
+                      if (!writeGridCsv(*window(s)->grid(), exportPath(s.databasePath())))
+                          throw AppError(QStringLiteral("The export was cancelled"));
+                  },
+                  [](Session& s) {
+                      s.closeWindows();
+                      QFile::remove(exportPath(s.databasePath()));
+                  },
+                  [ledger](FloorRun& f) {
+                      f.run(QStringLiteral("select %1 from \"%2\" order by id")
+                                .arg(selectList(ledger), ledger));
+                  },
+                  {}};
 
     out << Action{QStringLiteral("loans: open"),
                   100,

@@ -12,4 +12,5 @@ $SUDO apt-get install -y -q --no-install-recommends \
   libsodium-dev \
   fonts-arphic-uming \
   xvfb xauth \
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev \
+  desktop-file-utils appstream dpkg-dev

@@ -1,3 +1,4 @@
+#include "app/datafolder.h"
 #include "app/mainwindow.h"
 #include "app/startup.h"
 #include "app/windowfactories.h"
@@ -17,8 +18,9 @@ int main(int argc, char* argv[]) {
 
     QtDialogs dialogs;
     SystemClock clock;
-    const Context context{QApplication::applicationDirPath(), datasource::odbcIniPath(), dialogs,
-                          clock};
+    // Beside the program for a portable copy, else in the user's data folder.
+    const DataFolder data = dataFolderOfThisProgram();
+    const Context context{data.folder, datasource::odbcIniPath(), dialogs, clock};
 
     SingleInstance instance(SingleInstance::keyFor(QString::fromLatin1(kApplicationTitle)));
     if (instance.anotherIsRunning()) {
@@ -27,7 +29,7 @@ int main(int argc, char* argv[]) {
         return 0;
     }
 
-    MainWindow bank(context, runStartup(context), programWindows(context));
+    MainWindow bank(context, runStartup(context, data.shippedLists), programWindows(context));
     QObject::connect(&instance, &SingleInstance::raiseRequested, &bank, &MainWindow::restoreAndRaise);
     bank.show();
     return app.exec();

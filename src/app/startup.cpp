@@ -1,5 +1,7 @@
 #include "app/startup.h"
 
+#include "app/datafolder.h"
+#include "app/safekeeping.h"
 #include "data/booksaccess.h"
 #include "data/connection.h"
 #include "data/datasourceentry.h"
@@ -8,6 +10,7 @@
 #include "data/querydataset.h"
 #include "data/schema.h"
 #include "platform/actionguard.h"
+#include "platform/clock.h"
 #include "platform/context.h"
 #include "platform/dialogs.h"
 #include "platform/usersettings.h"
@@ -75,8 +78,14 @@ void registerDataSource(const Context& context) {
     writeEntry(context);
 }
 
-std::optional<QString> runStartup(const Context& context) {
+std::optional<QString> runStartup(const Context& context, const QString& shippedLists) {
+    if (!shippedLists.isEmpty())
+        guarded(context.dialogs, [&] { provideLists({context.programFolder, shippedLists}); });
     if (writeEntry(context) != Registration::Done)
+        return std::nullopt;
+    // Checked and copied before anything writes them; damaged books stay untouched.
+    if (!safeguardBooks(datasource::databasePathFor(context.programFolder),
+                        context.clock.now().date(), context.dialogs))
         return std::nullopt;
     std::optional<QString> stored;
     const bool ok = guarded(context.dialogs, [&] {

@@ -36,6 +36,10 @@ public:
     bool isOpen() const { return m_connection != nullptr; }
 
     const QString& table() const { return m_table; }
+    // The dataset's own connection, for reading the stored rows in bulk; invalid when closed.
+    QSqlDatabase database() const {
+        return m_connection ? m_connection->database() : QSqlDatabase();
+    }
     int fieldCount() const { return int(m_columns.size()); }
     int fieldIndex(const QString& name) const;
     QString fieldName(int field) const;

@@ -10,3 +10,7 @@ void Dialogs::showError(const QString& errorText) {
     message(QString::fromLatin1(kApplicationTitle), standardErrorText(errorText), Buttons::Ok,
             Icon::Error, Answer::Ok);
 }
+
+std::optional<QString> Dialogs::saveFileName(const QString&, const QString&, const QString&) {
+    return std::nullopt;
+}

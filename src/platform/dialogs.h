@@ -22,6 +22,12 @@ public:
     virtual std::optional<QString> input(const QString& caption, const QString& prompt,
                                          const QString& initial) = 0;
 
+    // The dialog that chooses a file to write: caption, suggested path and a file-type filter
+    // such as "CSV 文件 (*.csv)". Returns the chosen path, nothing on Cancel. Implementations
+    // that cannot ask answer Cancel.
+    virtual std::optional<QString> saveFileName(const QString& caption, const QString& suggested,
+                                                const QString& filter);
+
     // The standard error box: caption "Teloq", error icon, OK, and the full-stop rule.
     void showError(const QString& errorText);
 };

@@ -22,6 +22,16 @@ std::optional<QString> ScriptedDialogs::input(const QString& caption, const QStr
     return t;
 }
 
+std::optional<QString> ScriptedDialogs::saveFileName(const QString& caption,
+                                                     const QString& suggested, const QString&) {
+    asked.append({caption, QString(), suggested});
+    if (m_files.empty())
+        return std::nullopt;
+    auto path = m_files.front();
+    m_files.pop_front();
+    return path;
+}
+
 QStringList ScriptedDialogs::errors() const {
     QStringList out;
     for (const Shown& s : shown)

@@ -1,14 +1,16 @@
 #include "reports/querygrid.h"
 
 #include "reports/querygridmodel.h"
+#include "ui/csvexport.h"
 
 #include <QEvent>
 #include <QHeaderView>
 
 QueryGrid::QueryGrid(QueryGridModel* model, const QList<QPair<QString, int>>& fixedWidths,
-                     QWidget* parent)
+                     Dialogs& dialogs, QWidget* parent)
     : QTableView(parent) {
     setModel(model);
+    addCsvExport(this, dialogs);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);

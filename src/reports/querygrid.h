@@ -2,6 +2,7 @@
 
 #include <QTableView>
 
+class Dialogs;
 class QueryGridModel;
 
 // A read-only grid over a query: no editing, rows drawn plainly, column titles centred and the
@@ -9,9 +10,10 @@ class QueryGridModel;
 class QueryGrid : public QTableView {
     Q_OBJECT
 public:
-    // `fixedWidths` maps a column's field name to the width it keeps.
+    // `fixedWidths` maps a column's field name to the width it keeps. `dialogs` serve the
+    // grid's export to CSV.
     QueryGrid(QueryGridModel* model, const QList<QPair<QString, int>>& fixedWidths,
-              QWidget* parent = nullptr);
+              Dialogs& dialogs, QWidget* parent = nullptr);
 
 protected:
     // The column titles follow the grid's font (a platform may give headers a font of their

@@ -1,6 +1,7 @@
 #include "reports/querygridmodel.h"
 
 #include "data/formats.h"
+#include "ui/csvexport.h"
 
 #include <QSqlRecord>
 
@@ -57,11 +58,20 @@ QVariant QueryGridModel::data(const QModelIndex& index, int role) const {
     const Column& c = m_columns.at(index.column());
     if (role == Qt::TextAlignmentRole)
         return int(c.alignment);
-    if (role != Qt::DisplayRole && role != Qt::ToolTipRole)
+    if (role != Qt::DisplayRole && role != Qt::ToolTipRole && role != kExportRole)
         return {};
     const int field = m_sourceColumns.value(index.column(), -1);
     if (field < 0)
-        return {};
+        return role == kExportRole ? QVariant(QString()) : QVariant();
+    if (role == kExportRole) {
+        // Amounts as plain numbers for a spreadsheet, everything else as shown.
+        const QVariant v = m_source->data(m_source->index(index.row(), field));
+        bool number = false;
+        const double amount = v.toDouble(&number);
+        if (c.display == Display::Amount && !v.isNull() && number)
+            return formats::general(amount);
+        return displayText(v, c.display);
+    }
     return displayText(m_source->data(m_source->index(index.row(), field)), c.display);
 }
 

@@ -21,14 +21,15 @@ constexpr std::array<int, 5> kButtonIcons{QStyle::SP_ArrowDown, QStyle::SP_Arrow
 } // namespace
 
 QueryPage::QueryPage(const Names& names, QueryGridModel* entries, QueryGridModel* analysis,
+                     Dialogs& dialogs,
                      QWidget* parent)
     : QWidget(parent) {
     setObjectName(names.sheet);
     // The type of an entry keeps its width; the other columns share the rest.
-    m_entries = new QueryGrid(entries, {{QStringLiteral("sz"), 50}}, this);
+    m_entries = new QueryGrid(entries, {{QStringLiteral("sz"), 50}}, dialogs, this);
     m_entries->setObjectName(names.entriesGrid);
     m_entries->setGeometry(kGridRect);
-    m_analysis = new QueryGrid(analysis, {}, this);
+    m_analysis = new QueryGrid(analysis, {}, dialogs, this);
     m_analysis->setObjectName(names.analysisGrid);
     m_analysis->setGeometry(kGridRect);
     m_analysis->hide();

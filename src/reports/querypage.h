@@ -8,6 +8,7 @@ class QLabel;
 class QToolButton;
 class PeriodSpinBox;
 class QueryGrid;
+class Dialogs;
 class QueryGridModel;
 
 // One page of the query window: the entries grid and, in its place, the analysis grid,
@@ -25,7 +26,7 @@ public:
         std::array<QString, 5> captions;
     };
 
-    QueryPage(const Names& names, QueryGridModel* entries, QueryGridModel* analysis,
+    QueryPage(const Names& names, QueryGridModel* entries, QueryGridModel* analysis, Dialogs& dialogs,
               QWidget* parent = nullptr);
 
     QToolButton* button(int index) const { return m_buttons.at(index); }

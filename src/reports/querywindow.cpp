@@ -93,7 +93,7 @@ QueryWindow::~QueryWindow() = default;
 // Building the window
 
 QueryPage* QueryWindow::addPage(Page page, const QueryPage::Names& names, const QString& tabText) {
-    auto* sheet = new QueryPage(names, m_entriesModel, m_analysisModel);
+    auto* sheet = new QueryPage(names, m_entriesModel, m_analysisModel, m_context.dialogs);
     m_pages.at(page) = sheet;
     m_rzPage->addTab(sheet, tabText);
     return sheet;

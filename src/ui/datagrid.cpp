@@ -4,6 +4,7 @@
 #include "platform/actionguard.h"
 #include "ui/celleditor.h"
 #include "ui/committedrow.h"
+#include "ui/csvexport.h"
 #include "ui/griddelegate.h"
 #include "ui/gridmodel.h"
 
@@ -57,6 +58,7 @@ DataGrid::DataGrid(TableDataset* dataset, QList<GridColumn> columns, Dialogs& di
     connect(h, &QHeaderView::sectionResized, this, &DataGrid::onSectionResized);
     connect(dataset, &TableDataset::currentRowChanged, this, &DataGrid::onDatasetRowChanged);
     connect(qApp, &QApplication::focusChanged, this, &DataGrid::onFocusChanged);
+    addCsvExport(this, dialogs);
     if (dataset->currentRow() >= 0)
         onDatasetRowChanged(dataset->currentRow());
 }

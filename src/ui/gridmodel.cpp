@@ -2,6 +2,7 @@
 
 #include "data/formats.h"
 #include "data/tabledataset.h"
+#include "ui/csvexport.h"
 
 #include <algorithm>
 
@@ -68,6 +69,23 @@ QString GridModel::displayText(int row, int sourceColumn) const {
     return v.toString();
 }
 
+QString GridModel::exportText(const GridColumn* c, const QVariant& v) {
+    if (!c || v.isNull())
+        return {};
+    switch (c->kind) {
+    case ColumnKind::Amount:
+        // Amounts as plain numbers for a spreadsheet.
+        return v.typeId() == QMetaType::QString ? v.toString() : formats::general(v.toDouble());
+    case ColumnKind::YesNo:
+        return v.toBool() ? QStringLiteral("是") : QStringLiteral("否");
+    case ColumnKind::Date:
+    case ColumnKind::PickList:
+    case ColumnKind::Text:
+        return formats::toText(v);
+    }
+    return v.toString();
+}
+
 QVariant GridModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid())
         return {};
@@ -84,6 +102,8 @@ QVariant GridModel::data(const QModelIndex& index, int role) const {
             return formats::general(v.toDouble());
         return formats::toText(v);
     }
+    case kExportRole:
+        return exportText(c, m_dataset->value(index.row(), index.column()));
     case Qt::CheckStateRole:
         if (c && c->kind == ColumnKind::YesNo)
             return m_dataset->value(index.row(), index.column()).toBool() ? Qt::Checked

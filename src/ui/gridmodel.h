@@ -32,6 +32,9 @@ public:
 
     // The text of a value as the grid shows it.
     QString displayText(int row, int sourceColumn) const;
+    // A stored value of column `c` as an export writes it: amounts as plain numbers, every
+    // other value as the grid shows it.
+    static QString exportText(const GridColumn* c, const QVariant& value);
 
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;

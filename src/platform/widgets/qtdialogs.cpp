@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -97,4 +98,13 @@ std::optional<QString> QtDialogs::input(const QString& caption, const QString& p
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return edit->text();
+}
+
+std::optional<QString> QtDialogs::saveFileName(const QString& caption, const QString& suggested,
+                                               const QString& filter) {
+    const QString path =
+        QFileDialog::getSaveFileName(QApplication::activeWindow(), caption, suggested, filter);
+    if (path.isEmpty())
+        return std::nullopt;
+    return path;
 }

@@ -9,4 +9,6 @@ public:
                    Answer defaultAnswer) override;
     std::optional<QString> input(const QString& caption, const QString& prompt,
                                  const QString& initial) override;
+    std::optional<QString> saveFileName(const QString& caption, const QString& suggested,
+                                        const QString& filter) override;
 };
