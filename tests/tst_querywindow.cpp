@@ -148,6 +148,7 @@ private slots:
     void typedPeriodUsedAsShown();
     void stepsLandInRange_data();
     void stepsLandInRange();
+    void typedYearKeptAcrossPages();
     void monthChosenByTyping();
     void monthRefreshShowsCurrentMonth();
     void seasonRefreshShowsChosenQuarter();
@@ -439,6 +440,20 @@ void TestQueryWindow::stepsLandInRange() {
     QCOMPARE(textOf(w, qPrintable(box)), typed);
     QTest::keyClick(w.findChild<QAbstractSpinBox*>(box), Qt::Key(key));
     QTEST(textOf(w, qPrintable(box)), "text");
+}
+
+void TestQueryWindow::typedYearKeptAcrossPages() {
+    TestProgram tp;
+    QueryWindow w(tp.context());
+    showActive(w);
+    enterPage(w, 3);
+    type(w, "year_edit2", QStringLiteral("1999"));
+    enterPage(w, 0);
+    enterPage(w, 3);
+    QCOMPARE(textOf(w, "year_edit2"), QStringLiteral("1999"));
+    click(w, "zc_year");
+    QCOMPARE(textOf(w, "year_edit2"), QStringLiteral("1999"));
+    QCOMPARE(panels(w), (QStringList{"收入：0.00元", "支出：0.00元", "余额：0.00元"}));
 }
 
 void TestQueryWindow::monthChosenByTyping() {
