@@ -94,6 +94,8 @@ private slots:
     void addTwiceThenSaveStoresOneRow();
     void deleteAsks_data();
     void deleteAsks();
+    void deleteTakesTheUnfinishedEdit_data();
+    void deleteTakesTheUnfinishedEdit();
     void cancelDropsEveryPendingChange_data() { everyWindow(); }
     void cancelDropsEveryPendingChange();
     void refusedBatchKeepsEverything_data() { everyWindow(); }
@@ -166,6 +168,41 @@ void TestEditingWindows::deleteAsks() {
     QCOMPARE(x.stored(), 2); // only 保存 writes
     x.f().press(QStringLiteral("保存"));
     QCOMPARE(x.stored(), storedAfterSave);
+}
+
+void TestEditingWindows::deleteTakesTheUnfinishedEdit_data() {
+    addWindowColumn();
+    QTest::addColumn<bool>("dateColumn"); // else the amount
+    QTest::addColumn<QString>("typed");
+    for (const WindowCase& c : windowCases()) {
+        QTest::addRow("%s, amount that is no number", qPrintable(c.name))
+            << c.name << false << "abc";
+        QTest::addRow("%s, date that is no date", qPrintable(c.name))
+            << c.name << true << "2026-13-45";
+        QTest::addRow("%s, amount that converts", qPrintable(c.name)) << c.name << false << "7";
+    }
+}
+
+// 删除 → Yes takes the row together with what is typed into it, whether or not that text
+// converts: no error, and neither the row nor the text comes back.
+void TestEditingWindows::deleteTakesTheUnfinishedEdit() {
+    QFETCH(QString, window);
+    QFETCH(bool, dateColumn);
+    QFETCH(QString, typed);
+    Fixture x(window, 2);
+    const QString field = dateColumn ? x.window.firstField : QStringLiteral("money");
+    x.f().type(0, field, typed);
+    x.program.dialogs.answerNext(Dialogs::Answer::Yes);
+    x.f().press(QStringLiteral("删除"));
+    QCOMPARE(x.program.dialogs.errors(), QStringList{});
+    QCOMPARE(x.f().dataset()->rowCount(), 1);
+    if (CellEditor* e = x.f().grid()->currentEditor())
+        QVERIFY(e->text() != typed);
+    x.f().press(QStringLiteral("保存"));
+    QCOMPARE(x.program.dialogs.errors(), QStringList{});
+    // The first row went; the second, untouched, stays.
+    QCOMPARE(x.program.rows(QStringLiteral("select id from ") + x.window.table),
+             QList<QStringList>{{"2"}});
 }
 
 void TestEditingWindows::cancelDropsEveryPendingChange() {

@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 
 namespace {
 
@@ -34,7 +35,7 @@ struct LedgerFixture {
         lists::writeList(folder, "szsubshou.txt", gbkLines({"工资", "奖金"}));
         lists::writeList(folder, "szsubzhi.txt", gbkLines({"餐饮", "交通", "居住"}));
         lists::writeList(folder, "szdetailshou.txt",
-                          gbkLines({"工资-基本", "奖金-年终", "工资-加班", "无横线", "-前导", ""}));
+                         gbkLines({"工资-基本", "奖金-年终", "工资-加班", "无横线", "-前导", ""}));
         lists::writeList(folder, "szdetailzhi.txt", gbkLines({"餐饮-早餐", "交通-地铁"}));
         lists::writeList(folder, "cardname.txt", gbkLines({"现金", "银行卡"}));
         for (const QString& r : rows)
@@ -101,6 +102,8 @@ private slots:
     void striping();
     void savedEntryVisibleElsewhereOnlyAfterSave();
     void recentMajorsKeepHundredDistinct();
+    void recentMajorsOfferedWhileTyping_data();
+    void recentMajorsOfferedWhileTyping();
     void unreadableCategoryFileReportedOnce();
     void missingPaymentFileStillOpens();
     void queryButtonOpensQueryWindow();
@@ -247,6 +250,45 @@ void TestLedgerWindow::recentMajorsKeepHundredDistinct() {
     QCOMPARE(f.window->recentMajors().first(), QStringLiteral("类104"));
     QCOMPARE(f.window->recentMajors().last(), QStringLiteral("类5"));
     QCOMPARE(f.window->recentMajors().count(QStringLiteral("类104")), 1);
+}
+
+void TestLedgerWindow::recentMajorsOfferedWhileTyping_data() {
+    QTest::addColumn<int>("row");
+    QTest::addColumn<bool>("typing"); // else the drop-down button is pressed
+    QTest::addColumn<QStringList>("offered");
+    // Entered before: 奖金 in the income row, then 宠物 in the expenditure row.
+    QTest::newRow("expenditure row, button") << 1 << false << QStringList{"餐饮", "交通", "居住"};
+    QTest::newRow("income row, button") << 0 << false << QStringList{"工资", "奖金"};
+    QTest::newRow("expenditure row, typing")
+        << 1 << true << QStringList{"餐饮", "交通", "居住", "宠物", "奖金"};
+    QTest::newRow("income row, typing") << 0 << true << QStringList{"工资", "奖金", "宠物"};
+}
+
+// The drop-down button offers the majors of the row's direction only; the values entered
+// before, of either direction, are offered while the user types.
+void TestLedgerWindow::recentMajorsOfferedWhileTyping() {
+    QFETCH(int, row);
+    QFETCH(bool, typing);
+    LedgerFixture f({kIncome, kSpend});
+    f.enter(0, "szdl", QStringLiteral("奖金"));
+    f.enter(1, "szdl", QStringLiteral("宠物"));
+    QCOMPARE(f.window->recentMajors(), (QStringList{"宠物", "奖金"}));
+    f.cell(0, "memo"); // the list the typing dropped down goes with its editor
+
+    CellEditor* e = f.cell(row, "szdl");
+    QVERIFY(e);
+    if (typing) {
+        e->lineEdit()->selectAll();
+        QTest::keyClick(e->lineEdit(), Qt::Key_Delete);
+        typeText(e->lineEdit(), QStringLiteral("宠"));
+    } else {
+        auto* button = e->findChild<QToolButton*>();
+        QVERIFY(button);
+        QTest::mouseClick(button, Qt::LeftButton);
+    }
+    QCoreApplication::processEvents();
+    QVERIFY(e->isDropDownVisible());
+    QTEST(e->offeredChoices(), "offered");
 }
 
 void TestLedgerWindow::unreadableCategoryFileReportedOnce() {

@@ -35,6 +35,8 @@ private slots:
     void currentPeriod();
     void quarterBounds_data();
     void quarterBounds();
+    void typedQuarterYear_data();
+    void typedQuarterYear();
     void quarterOutOfRangeIsRefused_data();
     void quarterOutOfRangeIsRefused();
     void totals_data();
@@ -235,6 +237,35 @@ void TestPeriods::quarterBounds() {
     const PeriodKey k = periods::quarterBounds(year, quarter);
     QTEST(k.first, "first");
     QTEST(k.last, "last");
+}
+
+void TestPeriods::typedQuarterYear_data() {
+    QTest::addColumn<QString>("year");
+    QTest::addColumn<int>("quarter");
+    QTest::addColumn<QString>("incomeText");
+    QTest::newRow("2005, first") << "2005" << 1 << "11.00";
+    QTest::newRow("1999, a year without entries") << "1999" << 1 << "0.00";
+    // As plain bounds, 2005-03-10-01 to 2005-03-12-31 would select 2005-03-11.
+    QTest::newRow("2005-03, fourth") << "2005-03" << 4 << "0.00";
+    QTest::newRow("empty year") << "" << 1 << "0.00";
+    QTest::newRow("year 0000") << "0000" << 1 << "0.00";
+    QTest::newRow("signed year") << "+2005" << 1 << "0.00";
+}
+
+// A quarter whose typed year makes no date selects nothing, not days of another period.
+void TestPeriods::typedQuarterYear() {
+    QFETCH(QString, year);
+    QFETCH(int, quarter);
+    TestProgram tp;
+    insert(tp,
+           {{"2005-01-15", "收入", 10}, {"2005-03-11", "收入", 1}, {"2026-02-01", "收入", 100}});
+    QueryDataset query(tp.odbcIniPath());
+    const PeriodKey key = chosenQuarterBounds(year, quarter);
+    QTEST(computeTotals(query, periodSums(Period::Quarter, key)).income, "incomeText");
+    query.setStatement(periodSql(Period::Quarter, StatementKind::AllEntries, key));
+    query.open();
+    QFETCH(QString, incomeText);
+    QCOMPARE(query.model()->rowCount() == 0, incomeText == QLatin1String("0.00"));
 }
 
 void TestPeriods::quarterOutOfRangeIsRefused_data() {

@@ -1,6 +1,7 @@
 // The query window, driven as a user drives it: bring a page to the front by its tab, set the
 // period boxes, press the buttons, read the grids and the totals line.
 #include "platform/apperror.h"
+#include "reports/periodspinbox.h"
 #include "reports/querywindow.h"
 #include "support/ledgerentries.h"
 #include "support/testprogram.h"
@@ -10,7 +11,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QSpinBox>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
@@ -92,7 +92,7 @@ void enterPage(const QueryWindow& w, int page) {
 }
 
 QString textOf(const QueryWindow& w, const char* box) {
-    if (auto* s = w.findChild<QSpinBox*>(QLatin1String(box)))
+    if (auto* s = w.findChild<QAbstractSpinBox*>(QLatin1String(box)))
         return s->text();
     if (auto* c = w.findChild<QComboBox*>(QLatin1String(box)))
         return c->currentText();
@@ -112,10 +112,19 @@ void type(const QueryWindow& w, const char* box, const QString& text) {
         QTest::keyClicks(c->lineEdit(), text);
         return;
     }
-    auto* s = w.findChild<QSpinBox*>(QLatin1String(box));
+    auto* s = w.findChild<QAbstractSpinBox*>(QLatin1String(box));
     s->setFocus();
     s->selectAll();
+    if (text.isEmpty())
+        QTest::keyClick(s, Qt::Key_Backspace);
     QTest::keyClicks(s, text);
+}
+
+// Shows the window as the active one, so that the focus leaves a box for the button clicked.
+void showActive(QueryWindow& w) {
+    w.show();
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
 }
 
 QDateTime at(int y, int m, int d) {
@@ -135,6 +144,11 @@ private slots:
     void monthText_data();
     void monthText();
     void yearBoxTakesDigitsOnly();
+    void typedPeriodUsedAsShown_data();
+    void typedPeriodUsedAsShown();
+    void stepsLandInRange_data();
+    void stepsLandInRange();
+    void typedYearKeptAcrossPages();
     void monthChosenByTyping();
     void monthRefreshShowsCurrentMonth();
     void seasonRefreshShowsChosenQuarter();
@@ -280,7 +294,7 @@ void TestQueryWindow::monthText() {
     QueryWindow w(tp.context());
     w.show();
     enterPage(w, 1);
-    auto* month = w.findChild<QSpinBox*>(QStringLiteral("month_edit"));
+    auto* month = w.findChild<PeriodSpinBox*>(QStringLiteral("month_edit"));
     month->setValue(1);
     if (!typed.isEmpty())
         type(w, "month_edit", typed);
@@ -296,6 +310,150 @@ void TestQueryWindow::yearBoxTakesDigitsOnly() {
     enterPage(w, 3);
     type(w, "year_edit2", QStringLiteral("2x0.0 6a"));
     QCOMPARE(textOf(w, "year_edit2"), QStringLiteral("2006"));
+}
+
+void TestQueryWindow::typedPeriodUsedAsShown_data() {
+    QTest::addColumn<int>("page");
+    QTest::addColumn<QString>("yearText");
+    QTest::addColumn<QString>("periodText"); // the month or the quarter; unused on the year page
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QStringList>("dates");
+    QTest::addColumn<QStringList>("totals");
+
+    const QStringList none{"收入：0.00元", "支出：0.00元", "余额：0.00元"};
+    QTest::newRow("month: year below the box's range") << 1 << "1999"
+                                                       << "03"
+                                                       << "sr_month" << QStringList{} << none;
+    QTest::newRow("month: month 13") << 1 << "2005"
+                                     << "13"
+                                     << "zc_month" << QStringList{} << none;
+    QTest::newRow("month: month 00") << 1 << "2005"
+                                     << "00"
+                                     << "sr_month" << QStringList{} << none;
+    QTest::newRow("month: empty year") << 1 << ""
+                                       << "03"
+                                       << "cal_month" << QStringList{} << none;
+    QTest::newRow("month: 2005-03")
+        << 1 << "2005"
+        << "03"
+        << "sr_month" << QStringList{"2005-03-11", "2005-03-01"}
+        << QStringList{"收入：17.00元", "支出：12.50元", "余额：4.50元"};
+    QTest::newRow("year: below the box's range") << 3 << "1999"
+                                                 << ""
+                                                 << "sr_year" << QStringList{} << none;
+    QTest::newRow("year: above the box's range") << 3 << "10000"
+                                                 << ""
+                                                 << "zc_year" << QStringList{} << none;
+    QTest::newRow("year: empty") << 3 << ""
+                                 << ""
+                                 << "sr_year" << QStringList{} << none;
+    QTest::newRow("year: 2005") << 3 << "2005"
+                                << ""
+                                << "zc_year"
+                                << QStringList{"2005-06-30", "2005-05-17", "2005-03-31"}
+                                << QStringList{"收入：1118.00元", "支出：52.50元",
+                                               "余额：1065.50元"};
+    QTest::newRow("quarter: year below the box's range") << 2 << "1999"
+                                                         << "1"
+                                                         << "sr_season" << QStringList{} << none;
+    // Bounds 2005-03-10-01 to 2005-03-12-31 would take in 2005-03-11 if used as they are.
+    QTest::newRow("quarter: year that makes no date") << 2 << "2005-03"
+                                                      << "4"
+                                                      << "sr_season" << QStringList{} << none;
+    QTest::newRow("quarter: empty year") << 2 << ""
+                                         << "1"
+                                         << "sr_season" << QStringList{} << none;
+    QTest::newRow("quarter: 2005, first")
+        << 2 << "2005"
+        << "1"
+        << "sr_season" << QStringList{"2005-03-11", "2005-03-01", "2005-02-28"}
+        << QStringList{"收入：18.00元", "支出：12.50元", "余额：5.50元"};
+}
+
+// The year and month boxes are used as they read, whatever their ranges: a year or month
+// that makes no date gives an empty period, and leaving the box changes nothing in it.
+void TestQueryWindow::typedPeriodUsedAsShown() {
+    QFETCH(int, page);
+    QFETCH(QString, yearText);
+    QFETCH(QString, periodText);
+    QFETCH(QString, button);
+    TestProgram tp; // today is 2026-12-09
+    insert(tp, kLedger + QList<Entry>{{"2005-03-11", "收入", 7}});
+    QueryWindow w(tp.context());
+    showActive(w);
+    enterPage(w, page);
+
+    const char* yearBox = page == 1 ? "year_edit" : page == 2 ? "RzSpinEdit2" : "year_edit2";
+    type(w, yearBox, yearText);
+    if (page == 1)
+        type(w, "month_edit", periodText);
+    else if (page == 2)
+        type(w, "season", periodText);
+    click(w, qPrintable(button));
+
+    QVERIFY(tp.dialogs.shown.isEmpty());
+    QCOMPARE(textOf(w, yearBox), yearText);
+    if (page == 1)
+        QCOMPARE(textOf(w, "month_edit"), periodText);
+    const char* shown = page == 1   ? (button == "cal_month" ? "calmonth_DBGrid" : "monthDBGrid")
+                        : page == 2 ? "seasonDBGrid"
+                                    : "yearDBGrid";
+    QTableView* g = grid(w, shown);
+    QVERIFY(g->isVisible());
+    QTEST(column(g, 0), "dates");
+    QTEST(panels(w), "totals");
+}
+
+void TestQueryWindow::stepsLandInRange_data() {
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("up from a year below the range") << "year_edit"
+                                                    << "1999" << int(Qt::Key_Up) << "2003";
+    QTest::newRow("down from a year above the range") << "year_edit2"
+                                                      << "12345" << int(Qt::Key_Down) << "9999";
+    QTest::newRow("down at the range's start") << "RzSpinEdit2"
+                                               << "2003" << int(Qt::Key_Down) << "2003";
+    QTest::newRow("up at the range's end") << "year_edit"
+                                           << "9999" << int(Qt::Key_Up) << "9999";
+    QTest::newRow("up from an empty box") << "year_edit"
+                                          << "" << int(Qt::Key_Up) << "2003";
+    QTest::newRow("up within the range") << "year_edit2"
+                                         << "2005" << int(Qt::Key_Up) << "2006";
+    QTest::newRow("down from month 13") << "month_edit"
+                                        << "13" << int(Qt::Key_Down) << "12";
+    QTest::newRow("up from month 00") << "month_edit"
+                                      << "00" << int(Qt::Key_Up) << "01";
+}
+
+// Only a step of the user's own replaces a typed number, and it lands inside the range.
+void TestQueryWindow::stepsLandInRange() {
+    QFETCH(QString, box);
+    QFETCH(QString, typed);
+    QFETCH(int, key);
+    TestProgram tp;
+    QueryWindow w(tp.context());
+    showActive(w);
+    enterPage(w, box == "RzSpinEdit2" ? 2 : box == "year_edit2" ? 3 : 1);
+    type(w, qPrintable(box), typed);
+    QCOMPARE(textOf(w, qPrintable(box)), typed);
+    QTest::keyClick(w.findChild<QAbstractSpinBox*>(box), Qt::Key(key));
+    QTEST(textOf(w, qPrintable(box)), "text");
+}
+
+void TestQueryWindow::typedYearKeptAcrossPages() {
+    TestProgram tp;
+    QueryWindow w(tp.context());
+    showActive(w);
+    enterPage(w, 3);
+    type(w, "year_edit2", QStringLiteral("1999"));
+    enterPage(w, 0);
+    enterPage(w, 3);
+    QCOMPARE(textOf(w, "year_edit2"), QStringLiteral("1999"));
+    click(w, "zc_year");
+    QCOMPARE(textOf(w, "year_edit2"), QStringLiteral("1999"));
+    QCOMPARE(panels(w), (QStringList{"收入：0.00元", "支出：0.00元", "余额：0.00元"}));
 }
 
 void TestQueryWindow::monthChosenByTyping() {

@@ -352,7 +352,8 @@ PeriodKey QueryWindow::currentMonth() const {
 }
 
 PeriodKey QueryWindow::chosenQuarter() const {
-    return quarterBounds(m_seasonYear->text(), formats::parseInteger(m_season->currentText()));
+    return chosenQuarterBounds(m_seasonYear->text(),
+                               formats::parseInteger(m_season->currentText()));
 }
 
 PeriodKey QueryWindow::chosenYear() const {

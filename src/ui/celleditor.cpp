@@ -93,7 +93,8 @@ void CellEditor::refreshChoices(ChoiceMoment moment) {
     if (!m_choices)
         return;
     QStringList list = m_provider ? m_provider(moment) : QStringList();
-    if (m_recent) {
+    // The recent entries are offered while typing; the button offers the choices alone.
+    if (m_recent && moment == ChoiceMoment::Typing) {
         for (const QString& r : m_recent())
             if (!list.contains(r))
                 list << r;
@@ -271,14 +272,15 @@ bool CellEditor::eventFilter(QObject* watched, QEvent* event) {
         if (!t.isEmpty() && t.at(0).isPrint() && !(key->modifiers() & Qt::ControlModifier) &&
             !isDropDownVisible()) {
             // A printable character drops the list or the calendar down; the character still
-            // goes into the cell.
+            // goes into the cell. The list's choices are those for typing before the key
+            // arrives, since the line edit's completer may drop the list down by itself.
+            if (m_kind == ColumnKind::PickList)
+                refreshChoices(ChoiceMoment::Typing);
             QTimer::singleShot(0, this, [this] {
                 if (m_kind == ColumnKind::Date)
                     showDropDown();
-                else if (!isDropDownVisible()) {
-                    refreshChoices(ChoiceMoment::Typing);
+                else if (!isDropDownVisible())
                     m_completer->complete(QRect(0, 0, width(), height()));
-                }
             });
         }
     }

@@ -32,7 +32,8 @@ public:
     // Where a pick list takes its choices from when it drops down.
     // It is asked once at once (the editor is prepared), then at every drop-down.
     void setChoicesProvider(std::function<QStringList(ChoiceMoment)> provider);
-    // Extra entries offered while typing (a most-recently-used list).
+    // Extra entries offered while typing (a most-recently-used list), after the choices;
+    // the drop-down button offers the choices alone.
     void setRecentProvider(std::function<QStringList()> provider) {
         m_recent = std::move(provider);
     }

@@ -129,10 +129,8 @@ void TableWindow::deleteRow() {
             Dialogs::Buttons::YesNo, Dialogs::Icon::Question, Dialogs::Answer::Yes);
         if (answer != Dialogs::Answer::Yes)
             return;
-        if (m_dataset->isInserting())
-            m_grid->abandonEditor();
-        else if (!m_grid->commitEditor())
-            return;
+        // The row goes together with the edit in progress on it, typed text included, so
+        // that text is thrown away rather than taken over, whether it converts or not.
         m_grid->abandonEditor();
         m_dataset->deleteCurrent();
         m_grid->openEditor();

@@ -5,6 +5,8 @@
 #include "data/querydataset.h"
 #include "platform/apperror.h"
 
+#include <utility>
+
 namespace periods {
 namespace {
 
@@ -110,6 +112,22 @@ PeriodKey quarterBounds(const QString& year, int quarter) {
         throw AppError(QStringLiteral("季度只能是1、2、3或4：'%1'").arg(quarter));
     return {year + QLatin1String(firstDays[quarter - 1]),
             year + QLatin1String(lastDays[quarter - 1])};
+}
+
+PeriodKey chosenQuarterBounds(const QString& year, int quarter) {
+    PeriodKey key = quarterBounds(year, quarter);
+    if (!isYearText(year))
+        std::swap(key.first, key.last);
+    return key;
+}
+
+bool isYearText(const QString& year) {
+    if (year.size() != 4)
+        return false;
+    for (const QChar c : year)
+        if (c < u'0' || c > u'9')
+            return false;
+    return year != QLatin1String("0000");
 }
 
 QString periodSql(Period period, StatementKind kind, const PeriodKey& key) {

@@ -51,6 +51,16 @@ CurrentPeriod currentPeriod(const QDateTime& now);
 // Throws AppError when the quarter is not 1 to 4.
 PeriodKey quarterBounds(const QString& year, int quarter);
 
+// The bounds of a quarter whose year the user typed. A year text that makes no date ("",
+// "1", "+2004", "2005-03") gives an empty period: the bounds are compared as texts, so used
+// as they are such a year could select days of another period ("2005-03" and quarter 4 would
+// select 2005-03-10 to 2005-03-12). Its bounds are swapped instead, and no text lies between.
+// Throws AppError when the quarter is not 1 to 4.
+PeriodKey chosenQuarterBounds(const QString& year, int quarter);
+
+// Whether `year` is the text of a year in a date: four digits, 0001 to 9999.
+bool isYearText(const QString& year);
+
 // The statement of `kind` for the period `key` of `period`.
 QString periodSql(Period period, StatementKind kind, const PeriodKey& key);
 
