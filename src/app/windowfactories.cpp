@@ -2,6 +2,7 @@
 
 #include "ledger/ledgerwindow.h"
 #include "registers/loanswindow.h"
+#include "registers/savingswindow.h"
 #include "reports/querywindow.h"
 
 namespace {
@@ -20,5 +21,6 @@ MainWindow::Windows programWindows(const Context& context) {
                                               WindowFactory{}, parent);
     };
     w.loans = factoryOf<LoansWindow>(context);
+    w.savings = factoryOf<SavingsWindow>(context);
     return w;
 }
