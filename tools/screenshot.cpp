@@ -1,7 +1,7 @@
 // Renders a window of the program over sample books into a PNG, for the README and for
 // looking at a window without clicking through the program:
-//   teloq_screenshot <window> <out.png>     window: main | loans | ledger | query-month |
-//                                            query-analysis
+//   teloq_screenshot <window> <out.png>     window: main | loans | ledger | savings |
+//                                            query-month | query-analysis
 #include "app/mainwindow.h"
 #include "data/datasourceentry.h"
 #include "data/schema.h"
@@ -11,6 +11,7 @@
 #include "platform/scripteddialogs.h"
 #include "platform/widgets/look.h"
 #include "registers/loanswindow.h"
+#include "registers/savingswindow.h"
 #include "tools/sampledata.h"
 
 #include <QApplication>
@@ -52,6 +53,8 @@ int main(int argc, char* argv[]) {
         w = std::make_unique<LedgerWindow>(context, WindowFactory{}, WindowFactory{});
     else if (which == QLatin1String("loans"))
         w = std::make_unique<LoansWindow>(context);
+    else if (which == QLatin1String("savings"))
+        w = std::make_unique<SavingsWindow>(context);
     else {
         std::fprintf(stderr, "unknown window\n");
         return 2;
