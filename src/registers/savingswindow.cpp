@@ -69,9 +69,12 @@ SavingsWindow::SavingsWindow(const Context& context, QWidget* parent)
                   savingColumns(), parent),
       m_cxQuery(context.odbcIniPath, kKindList),
       m_statusbarQuery(context.odbcIniPath, kTotalsAtLoad) {
-    // Both statements open with the window; when one cannot, the window does not open.
+    // Both statements open with the window; when one cannot, the window does not open. Their
+    // results are let go at once, so no read stays pending while the window is open.
     m_cxQuery.open();
     m_statusbarQuery.open();
+    m_cxQuery.close();
+    m_statusbarQuery.close();
 
     setChoices(QStringLiteral("bankname"), [this](int, ChoiceMoment) { return m_bankNames; });
     setChoices(QStringLiteral("savingtype"), [this](int, ChoiceMoment) { return m_kindNames; });
