@@ -1,5 +1,6 @@
 // The savings window: its columns and pick lists, its opening steps, its totals and the
 // derivation of a deposit's figures when a kind is entered.
+#include "app/windowfactories.h"
 #include "data/formats.h"
 #include "data/tabledataset.h"
 #include "lists/gbk.h"
@@ -103,6 +104,7 @@ private slots:
     void openingStepFails_data();
     void openingStepFails();
     void windowDoesNotOpenWithoutItsStatements();
+    void mainWindowOpensANewOneEachTime();
 };
 
 void TestSavingsWindow::namesAndColumns() {
@@ -194,7 +196,6 @@ void TestSavingsWindow::pickLists() {
     x.open();
     QVERIFY(x.program.dialogs.errors().isEmpty());
     // Kind names in the order the statement returns them.
-    x.f().cell(0, QStringLiteral("savingtype"));
     x.f().press(QStringLiteral("新增"));
     x.f().cell(0, QStringLiteral("savingtype"));
     QVERIFY(x.f().grid()->currentEditor());
@@ -505,6 +506,18 @@ void TestSavingsWindow::windowDoesNotOpenWithoutItsStatements() {
     SavingsFixture x({QStringLiteral("drop table bankinterest")});
     QVERIFY_THROWS_EXCEPTION(AppError, x.open());
     QVERIFY(x.program.dialogs.shown.isEmpty());
+}
+
+void TestSavingsWindow::mainWindowOpensANewOneEachTime() {
+    TestProgram program;
+    const MainWindow::Windows windows = programWindows(program.context());
+    QVERIFY(windows.savings);
+    const std::unique_ptr<QDialog> first = windows.savings(nullptr);
+    const std::unique_ptr<QDialog> second = windows.savings(nullptr);
+    QVERIFY(qobject_cast<SavingsWindow*>(first.get()));
+    QVERIFY(qobject_cast<SavingsWindow*>(second.get()));
+    QVERIFY(first != second);
+    QCOMPARE(first->objectName(), QStringLiteral("fmcxgl"));
 }
 
 QTEST_MAIN(TestSavingsWindow)
