@@ -10,6 +10,7 @@
 #include "reports/logic/periods.h"
 #include "reports/querywindow.h"
 #include "session.h"
+#include "ui/celleditor.h"
 #include "ui/csvexport.h"
 #include "ui/datagrid.h"
 #include "ui/tablewindow.h"
@@ -17,6 +18,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QScrollBar>
 #include <sqlite3.h>
 
@@ -367,6 +369,72 @@ QList<Action> allActions(const BooksFacts& facts) {
                   },
                   {}};
 
+    // The savings window opens its register, its kind list and its first totals statement,
+    // then runs its opening steps: the kind list, the tax rate and the three totals.
+    out << Action{QStringLiteral("savings: open"),
+                  100,
+                  [](Session& s) {
+                      s.ensureStarted();
+                      s.closeWindows();
+                  },
+                  [](Session& s) { s.open(s.windows().savings); },
+                  closeWindows,
+                  [](FloorRun& f) {
+                      const QString saving = QStringLiteral("saving");
+                      f.open();
+                      f.run(countOf(saving));
+                      f.run(firstPage(saving));
+                      f.open(); // cxQuery
+                      f.run(QStringLiteral("select interestname from bankinterest"));
+                      f.open(); // statusbar_query
+                      f.run(QStringLiteral("select sum(money)  from saving"));
+                      // The opening steps, on the connections just opened.
+                      f.run(QStringLiteral("select interestname from bankinterest"));
+                      f.run(QStringLiteral("select interesttax from tax"));
+                      f.run(QStringLiteral("select sum(money) from saving"));
+                      f.run(QStringLiteral("select sum(interestmoney) from saving"));
+                      f.run(QStringLiteral("select sum(totalmoney) from saving"));
+                  },
+                  {}};
+
+    // A kind committed in a new deposit that has its date and amount: the kind is looked up
+    // and the five derived cells are filled in.
+    out << Action{QStringLiteral("savings: derive a deposit"),
+                  100,
+                  [](Session& s) {
+                      s.ensureStarted();
+                      s.closeWindows();
+                      s.open(s.windows().savings);
+                      TableDataset* ds = window(s)->dataset();
+                      DataGrid* grid = window(s)->grid();
+                      ds->append();
+                      ds->setValue(ds->fieldIndex(QStringLiteral("begindate")),
+                                   booksEndDate().toString(Qt::ISODate));
+                      ds->setValue(ds->fieldIndex(QStringLiteral("money")), 50000.0);
+                      grid->setCurrentIndex(grid->model()->index(
+                          ds->currentRow(), ds->fieldIndex(QStringLiteral("savingtype"))));
+                      grid->setFocus();
+                      grid->openEditor();
+                      if (!grid->currentEditor())
+                          throw AppError(QStringLiteral("No editor in the kind cell"));
+                      grid->currentEditor()->lineEdit()->setText(QStringLiteral("整存整取三年"));
+                      Session::drain();
+                  },
+                  [](Session& s) {
+                      if (!window(s)->grid()->commitEditor())
+                          throw AppError(QStringLiteral("The kind was refused"));
+                      Session::settle(s.top());
+                  },
+                  closeWindows,
+                  [](FloorRun& f) {
+                      RawStatement lookup(f.db(),
+                                          QStringLiteral("select interestmonth,interest from "
+                                                         "bankinterest where interestname = ?"));
+                      lookup.bindText(1, QStringLiteral("整存整取三年"));
+                      lookup.exec();
+                  },
+                  {}};
+
     // The query window, which the ledger opens with 查询. Opening it reads the overall totals;
     // entering a page reads the period's two sums and the first screen of its entries.
     using periods::Period;
@@ -488,7 +556,7 @@ QList<Action> allActions(const BooksFacts& facts) {
     }
 
     // More windows join here as they reach the program, one entry per page or button: the
-    // savings window (act: s.open(s.windows().savings)).
+    // settings window.
     return out;
 }
 

@@ -112,6 +112,8 @@ private slots:
     void commitHookFillsRowBeforeStoring();
     void commitHookRefusalChangesNothing_data();
     void commitHookRefusalChangesNothing();
+    void sameTextEnteredAgain_data();
+    void sameTextEnteredAgain();
 };
 
 void TestDataGrid::keyDownPastLastRowAppendsOnce() {
@@ -294,6 +296,37 @@ void TestDataGrid::commitHookRefusalChangesNothing() {
     // The editor keeps the text as typed, so the user can mend it.
     QVERIFY(f.grid()->currentEditor());
     QCOMPARE(f.grid()->currentEditor()->text(), typed);
+}
+
+void TestDataGrid::sameTextEnteredAgain_data() {
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("text"); // what the row already holds
+    QTest::addColumn<bool>("hooked");
+    QTest::newRow("column with a hook") << "action"
+                                        << "借给别人" << true;
+    QTest::newRow("plain column") << "listman"
+                                  << "张伟" << false;
+}
+
+void TestDataGrid::sameTextEnteredAgain() {
+    QFETCH(QString, field);
+    QFETCH(QString, text);
+    QFETCH(bool, hooked);
+    TestProgram program;
+    program.exec(kInsert + kLent);
+    HookWindow window(program.context());
+    EditingWindowDriver f(window);
+    f.show();
+    // Typed over with the text the cell already holds: a hook runs again (it may derive other
+    // cells from it); a plain column is left as it was.
+    QVERIFY(f.enter(0, field, text));
+    QCOMPARE(window.hookRow, hooked ? 0 : -1);
+    QCOMPARE(f.value(0, QStringLiteral("memo")), hooked ? QStringLiteral("由") + text : QString());
+    QCOMPARE(f.dataset()->hasPendingChanges() || f.dataset()->editTouched(), hooked);
+    // Committing the editor again without a new entry runs nothing.
+    window.hookRow = -1;
+    QVERIFY(f.grid()->commitEditor());
+    QCOMPARE(window.hookRow, -1);
 }
 
 QTEST_MAIN(TestDataGrid)

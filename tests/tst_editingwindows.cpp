@@ -4,6 +4,7 @@
 #include "data/tabledataset.h"
 #include "ledger/ledgerwindow.h"
 #include "registers/loanswindow.h"
+#include "registers/savingswindow.h"
 #include "support/editingwindow.h"
 #include "support/testprogram.h"
 #include "ui/celleditor.h"
@@ -20,12 +21,14 @@ struct WindowCase {
     QString name;
     std::function<std::unique_ptr<TableWindow>(const Context&)> make;
     QString table;
-    QString storedRow;  // an insert statement of one row whose memo is "甲"
+    QString storedRow;  // an insert statement of one row whose text field is "甲"
     QString firstField; // first and last column of the grid
     QString lastField;
     QString objectName;
     QString gridName;
     QString closeButton; // empty: no 关闭 button
+    // A plain text column the tests type into.
+    QString textField = QStringLiteral("memo");
 };
 
 const QList<WindowCase>& windowCases() {
@@ -45,6 +48,14 @@ const QList<WindowCase>& windowCases() {
                         "values ('2026-01-05', '借给别人', 1500, '张伟', 0, '甲')"),
          QStringLiteral("borrowdate"), QStringLiteral("memo"), QStringLiteral("fmjdgl"),
          QStringLiteral("szDBGrid"), QStringLiteral("cmdclose")},
+        {QStringLiteral("savings"),
+         [](const Context& c) { return std::make_unique<SavingsWindow>(c); },
+         QStringLiteral("saving"),
+         QStringLiteral("insert into saving (bankuser, begindate, money, savingtype, banknumber, "
+                        "bankname) values ('张伟', '2026-01-05', 10000, '整存整取一年', '甲', "
+                        "'中国银行')"),
+         QStringLiteral("bankuser"), QStringLiteral("bankname"), QStringLiteral("fmcxgl"),
+         QStringLiteral("cxDBGrid"), QStringLiteral("closeform"), QStringLiteral("banknumber")},
     };
     return cases;
 }
@@ -64,10 +75,11 @@ struct Fixture {
     int stored() {
         return program.scalar(QStringLiteral("select count(*) from ") + window.table).toInt();
     }
+    // The text field of the stored rows.
     QStringList storedMemos() {
         QStringList out;
-        for (const QStringList& r :
-             program.rows(QStringLiteral("select memo from %1 order by id").arg(window.table)))
+        for (const QStringList& r : program.rows(QStringLiteral("select %1 from %2 order by id")
+                                                     .arg(window.textField, window.table)))
             out << r.first();
         return out;
     }
@@ -137,7 +149,7 @@ void TestEditingWindows::addTwiceThenSaveStoresOneRow() {
     x.f().press(QStringLiteral("新增"));
     x.f().press(QStringLiteral("新增")); // an untouched new row is not added twice
     QCOMPARE(x.f().dataset()->rowCount(), 2);
-    x.f().type(1, QStringLiteral("memo"), QStringLiteral("乙"));
+    x.f().type(1, x.window.textField, QStringLiteral("乙"));
     x.f().press(QStringLiteral("保存"));
     QVERIFY(x.program.dialogs.errors().isEmpty());
     QCOMPARE(x.storedMemos(), (QStringList{"甲", "乙"}));
@@ -159,7 +171,7 @@ void TestEditingWindows::deleteAsks() {
     QFETCH(int, answer);
     QFETCH(int, storedAfterSave);
     Fixture x(window, 2);
-    x.f().cell(0, QStringLiteral("memo"));
+    x.f().cell(0, x.window.textField);
     x.program.dialogs.answerNext(Dialogs::Answer(answer));
     x.f().press(QStringLiteral("删除"));
     QCOMPARE(x.program.dialogs.shown.last().text, QStringLiteral("是否确定要删除此数据?  "));
@@ -208,15 +220,15 @@ void TestEditingWindows::deleteTakesTheUnfinishedEdit() {
 void TestEditingWindows::cancelDropsEveryPendingChange() {
     QFETCH(QString, window);
     Fixture x(window, 2);
-    QVERIFY(x.f().enter(0, QStringLiteral("memo"), QStringLiteral("改")));
+    QVERIFY(x.f().enter(0, x.window.textField, QStringLiteral("改")));
     x.program.dialogs.answerNext(Dialogs::Answer::Yes);
-    x.f().cell(1, QStringLiteral("memo"));
+    x.f().cell(1, x.window.textField);
     x.f().press(QStringLiteral("删除"));
     x.f().press(QStringLiteral("新增"));
-    x.f().type(1, QStringLiteral("memo"), QStringLiteral("新"));
+    x.f().type(1, x.window.textField, QStringLiteral("新"));
     x.f().press(QStringLiteral("取消"));
     QCOMPARE(x.f().dataset()->rowCount(), 2);
-    QCOMPARE(x.f().value(0, QStringLiteral("memo")), QStringLiteral("甲"));
+    QCOMPARE(x.f().value(0, x.window.textField), QStringLiteral("甲"));
     QVERIFY(!x.f().dataset()->hasPendingChanges());
     x.f().press(QStringLiteral("保存"));
     QCOMPARE(x.storedMemos(), (QStringList{"甲", "甲"}));
@@ -225,12 +237,12 @@ void TestEditingWindows::cancelDropsEveryPendingChange() {
 void TestEditingWindows::refusedBatchKeepsEverything() {
     QFETCH(QString, window);
     Fixture x(window, 1);
-    x.program.exec(QStringLiteral("create trigger refuse before insert on %1 when new.memo = "
+    x.program.exec(QStringLiteral("create trigger refuse before insert on %1 when new.%2 = "
                                   "'bad' begin select raise(abort, 'refused by the books'); end")
-                       .arg(x.window.table));
-    QVERIFY(x.f().enter(0, QStringLiteral("memo"), QStringLiteral("改")));
+                       .arg(x.window.table, x.window.textField));
+    QVERIFY(x.f().enter(0, x.window.textField, QStringLiteral("改")));
     x.f().press(QStringLiteral("新增"));
-    x.f().type(1, QStringLiteral("memo"), QStringLiteral("bad"));
+    x.f().type(1, x.window.textField, QStringLiteral("bad"));
     x.f().press(QStringLiteral("保存"));
     QCOMPARE(x.program.dialogs.errors().size(), 1);
     QVERIFY(x.program.dialogs.errors().first().startsWith(QStringLiteral("refused by the books")));
@@ -238,7 +250,7 @@ void TestEditingWindows::refusedBatchKeepsEverything() {
     QCOMPARE(x.f().dataset()->rowState(0), TableDataset::RowState::Changed);
     QCOMPARE(x.f().dataset()->rowState(1), TableDataset::RowState::New);
     // Mend the row and save again: every edit arrives.
-    x.f().type(1, QStringLiteral("memo"), QStringLiteral("good"));
+    x.f().type(1, x.window.textField, QStringLiteral("good"));
     x.f().press(QStringLiteral("保存"));
     QCOMPARE(x.storedMemos(), (QStringList{"改", "good"}));
 }

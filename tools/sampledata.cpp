@@ -1,6 +1,9 @@
 #include "tools/sampledata.h"
 
 #include "data/connection.h"
+#include "data/formats.h"
+#include "data/schema.h"
+#include "registers/logic/deposits.h"
 
 #include <QSqlQuery>
 
@@ -34,6 +37,54 @@ void fillSampleBooks(const QString& databasePath) {
         q.exec(QStringLiteral("insert into borrow (borrowdate,action,money,listman,hopedate,"
                               "infactdate,flag,memo) values ") +
                QString::fromUtf8(row));
+
+    // Deposits with their figures derived as the savings window derives them.
+    struct Deposit {
+        const char* holder;
+        const char* date;
+        double money;
+        const char* kind;
+        const char* number;
+        const char* bank;
+    };
+    const Deposit deposits[] = {
+        {"张伟", "2025-03-18", 50000, "整存整取一年", "6222020200112345678", "中国工商银行"},
+        {"张伟", "2024-09-01", 100000, "整存整取三年", "6227000012345670012", "中国建设银行"},
+        {"王芳", "2026-06-30", 20000, "整存整取半年", "6228480012345678901", "中国农业银行"},
+        {"王芳", "2026-01-05", 12000, "零存整取一年", "6214830012345678", "招商银行"},
+        {"张小明", "2023-12-20", 30000, "整存零取三年", "6217850100001234567", "中国银行"},
+        {"张伟", "2026-11-11", 8000.5, "整存整取三个月", "6222600260001234567", "交通银行"},
+    };
+    const double taxPercent = 5;
+    q.exec(QStringLiteral("update tax set interesttax = %1").arg(taxPercent));
+    for (const Deposit& d : deposits) {
+        const QString kind = QString::fromUtf8(d.kind);
+        schema::DepositKind terms{"", 0, 0};
+        for (const schema::DepositKind& k : schema::depositKinds())
+            if (kind == QString::fromUtf8(k.name))
+                terms = k;
+        const QDate begin = QDate::fromString(QString::fromLatin1(d.date), Qt::ISODate);
+        const deposits::Figures f =
+            deposits::figures(deposits::kindNamed(kind)->scheme, terms.months, terms.rate, d.money,
+                              begin, taxPercent);
+        q.prepare(QStringLiteral("insert into saving (bankuser, begindate, money, savingtype, "
+                                 "interest, enddate, totalmoney, interestmoney, interesttax, "
+                                 "banknumber, bankname) values (?,?,?,?,?,?,?,?,?,?,?)"));
+        const QVariantList values{QString::fromUtf8(d.holder),
+                                  formats::dateText(begin),
+                                  d.money,
+                                  kind,
+                                  f.rate,
+                                  formats::dateText(f.maturity),
+                                  f.total,
+                                  f.interest,
+                                  f.tax,
+                                  QString::fromLatin1(d.number),
+                                  QString::fromUtf8(d.bank)};
+        for (const QVariant& v : values)
+            q.addBindValue(v);
+        q.exec();
+    }
 }
 
 void fillSampleYear(const QString& databasePath) {

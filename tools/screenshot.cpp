@@ -1,7 +1,7 @@
 // Renders a window of the program over sample books into a PNG, for the README and for
 // looking at a window without clicking through the program:
-//   teloq_screenshot <window> <out.png>     window: main | loans | ledger | query-month |
-//                                            query-analysis | charts [page 0 to 5]
+//   teloq_screenshot <window> <out.png>     window: main | loans | ledger | savings |
+//                                            query-month | query-analysis | charts [page 0 to 5]
 #include "app/mainwindow.h"
 #include "data/datasourceentry.h"
 #include "data/schema.h"
@@ -11,6 +11,7 @@
 #include "platform/scripteddialogs.h"
 #include "platform/widgets/look.h"
 #include "registers/loanswindow.h"
+#include "registers/savingswindow.h"
 #include "reports/chartswindow.h"
 #include "tools/sampledata.h"
 
@@ -54,6 +55,8 @@ int main(int argc, char* argv[]) {
         w = std::make_unique<LedgerWindow>(context, WindowFactory{}, WindowFactory{});
     else if (which == QLatin1String("loans"))
         w = std::make_unique<LoansWindow>(context);
+    else if (which == QLatin1String("savings"))
+        w = std::make_unique<SavingsWindow>(context);
     else if (which == QLatin1String("charts")) {
         fillSampleYear(db);
         w = std::make_unique<ChartsWindow>(context);

@@ -2,6 +2,7 @@
 
 #include "ledger/ledgerwindow.h"
 #include "registers/loanswindow.h"
+#include "registers/savingswindow.h"
 #include "reports/chartswindow.h"
 #include "reports/querywindow.h"
 
@@ -21,5 +22,6 @@ MainWindow::Windows programWindows(const Context& context) {
                                               factoryOf<ChartsWindow>(context), parent);
     };
     w.loans = factoryOf<LoansWindow>(context);
+    w.savings = factoryOf<SavingsWindow>(context);
     return w;
 }

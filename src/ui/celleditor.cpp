@@ -35,6 +35,7 @@ CellEditor::CellEditor(ColumnKind kind, QWidget* parent) : QWidget(parent), m_ki
     layout->addWidget(m_edit);
     setFocusProxy(m_edit);
     m_edit->installEventFilter(this);
+    connect(m_edit, &QLineEdit::textEdited, this, [this] { m_entered = true; });
 
     if (kind == ColumnKind::Date || kind == ColumnKind::PickList) {
         m_button = new QToolButton(this);
@@ -61,6 +62,7 @@ CellEditor::CellEditor(ColumnKind kind, QWidget* parent) : QWidget(parent), m_ki
         connect(m_completer, qOverload<const QString&>(&QCompleter::activated), this,
                 [this](const QString& t) {
                     m_edit->setText(t);
+                    m_entered = true;
                     emit picked();
                 });
     }
@@ -76,6 +78,7 @@ QString CellEditor::text() const {
 
 void CellEditor::setText(const QString& text) {
     m_original = text;
+    m_entered = false;
     m_edit->setText(text);
     m_edit->selectAll();
 }

@@ -28,6 +28,9 @@ public:
     void setText(const QString& text);
     // Whether the text differs from the one last set.
     bool isModified() const;
+    // Whether the user typed into the editor or picked a value since its text was last set,
+    // even when the text came out as it was.
+    bool isEntered() const { return m_entered; }
 
     // Where a pick list takes its choices from when it drops down.
     // It is asked once at once (the editor is prepared), then at every drop-down.
@@ -74,4 +77,5 @@ private:
     std::function<QStringList(ChoiceMoment)> m_provider;
     std::function<QStringList()> m_recent;
     QString m_original;
+    bool m_entered = false;
 };

@@ -109,8 +109,17 @@ void DataGrid::openEditor() {
     edit(c);
 }
 
+// Whether the open editor holds something to take over: a changed text, or, in a column with
+// a commit hook, any entry, so that entering the same text again runs the hook again.
+bool DataGrid::editorHasEntry() const {
+    if (!m_editor || !m_editorIndex.isValid())
+        return false;
+    return m_editor->isModified() ||
+           (m_editor->isEntered() && m_commitHooks.contains(m_editorIndex.column()));
+}
+
 bool DataGrid::commitEditor() {
-    if (!m_editor || !m_editor->isModified() || !m_editorIndex.isValid())
+    if (!editorHasEntry())
         return true;
     const int row = m_editorIndex.row();
     const int src = m_editorIndex.column();
@@ -171,8 +180,7 @@ void DataGrid::mousePressEvent(QMouseEvent* event) {
 }
 
 void DataGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
-    if (m_editor && m_editor->isModified() && QModelIndex(m_editorIndex) == previous &&
-        current != previous) {
+    if (editorHasEntry() && QModelIndex(m_editorIndex) == previous && current != previous) {
         const QString typed = m_editor->text();
         if (!commitEditor()) {
             // Back to the cell, with the text as typed.

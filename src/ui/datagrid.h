@@ -79,6 +79,7 @@ private:
     int currentSourceColumn() const;
     QList<int> visibleSourceColumns() const;
     bool onUntouchedNewRow() const;
+    bool editorHasEntry() const;
     void onDatasetRowChanged(int row);
     void onFocusChanged(QWidget* old, QWidget* now);
     void onSectionResized(int logical, int oldSize, int newSize);

@@ -91,12 +91,21 @@ bool deriveIntoCurrentRow(TableDataset& saving, const QString& kindText, const T
                lookup, taxPercent);
     if (!f)
         return false;
-    saving.setValue(field("interest"), f->rate);
-    saving.setValue(field("enddate"), formats::dateText(f->maturity));
-    saving.setValue(field("interestmoney"), f->interest);
-    saving.setValue(field("interesttax"), f->tax);
-    saving.setValue(field("totalmoney"), f->total);
+    const QList<std::pair<QString, QVariant>> cells = derivedCells(*f);
+    QList<int> fields;
+    for (const auto& [name, value] : cells)
+        fields << field(name.toLatin1().constData());
+    for (int i = 0; i < cells.size(); ++i)
+        saving.setValue(fields[i], cells[i].second);
     return true;
+}
+
+QList<std::pair<QString, QVariant>> derivedCells(const Figures& figures) {
+    return {{QStringLiteral("interest"), figures.rate},
+            {QStringLiteral("enddate"), formats::dateText(figures.maturity)},
+            {QStringLiteral("interestmoney"), figures.interest},
+            {QStringLiteral("interesttax"), figures.tax},
+            {QStringLiteral("totalmoney"), figures.total}};
 }
 
 double readTaxRate(QueryDataset& query) {

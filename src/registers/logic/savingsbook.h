@@ -2,10 +2,12 @@
 
 #include "registers/logic/deposits.h"
 
+#include <QList>
 #include <QStringList>
 #include <QVariant>
 #include <functional>
 #include <optional>
+#include <utility>
 
 class QueryDataset;
 class TableDataset;
@@ -38,6 +40,10 @@ using TermsLookup = std::function<std::optional<Terms>(const QString& name)>;
 std::optional<Figures> derive(const QVariant& depositDate, const QVariant& amount,
                               const QString& kindText, const TermsLookup& lookup,
                               double taxPercent);
+
+// The cells that derived figures fill in a row of `saving`, as (field, value) pairs in the
+// order they are written: 利率, 到期日期 (as "yyyy-MM-dd" text), 利息, 利息税, 总金额.
+QList<std::pair<QString, QVariant>> derivedCells(const Figures& figures);
 
 // The derivation in the current row of `saving` (the register's table dataset): reads its
 // deposit date and amount, derives as derive() does and writes the rate, the maturity date,
