@@ -14,6 +14,7 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTest>
+#include <sys/stat.h>
 
 namespace {
 
@@ -119,6 +120,16 @@ void TestBackups::startMakesTheDaysCopy() {
 void TestBackups::oneCopyPerDay() {
     TestProgram tp;
     QVERIFY(runStartup(tp.context()).has_value());
+    // A start that finds the day's copy newer than every change of the books keeps it as it is.
+    const QString copy = backups::copyFor(tp.databasePath(), kToday);
+    struct stat before {};
+    QCOMPARE(::stat(QFile::encodeName(copy).constData(), &before), 0);
+    QVERIFY(runStartup(tp.context()).has_value());
+    struct stat after {};
+    QCOMPARE(::stat(QFile::encodeName(copy).constData(), &after), 0);
+    QCOMPARE(after.st_ino, before.st_ino);
+    QCOMPARE(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
+
     addEntry(tp);
     addEntry(tp);
     // A later start on the same day replaces that day's copy.

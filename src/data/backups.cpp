@@ -134,6 +134,34 @@ QStringList copiesOf(const QString& booksPath) {
     return out;
 }
 
+namespace {
+
+// The time of the last change of a file, in nanoseconds; 0 when it does not exist or is empty
+// (opening books creates an empty log beside them, which holds no change).
+qint64 changedAt(const QString& path) {
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0 || st.st_size == 0)
+        return 0;
+    return qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+}
+
+// True when `copy` was written after the last change of the books and of their log.
+bool copyIsCurrent(const QString& booksPath, const QString& copy) {
+    const qint64 copied = changedAt(copy);
+    return copied > 0 && copied > changedAt(booksPath) &&
+           copied > changedAt(booksPath + QStringLiteral("-wal"));
+}
+
+void pruneCopies(const QString& booksPath, int keep) {
+    const auto copies = datedCopies(booksPath);
+    for (qsizetype i = keep; i < copies.size(); ++i) {
+        if (!QFile::remove(copies[i].second))
+            fail(booksPath, QStringLiteral("无法删除旧备份 %1").arg(copies[i].second));
+    }
+}
+
+} // namespace
+
 void backUp(const QString& booksPath, const QDate& day, int keep) {
     const QString folder = folderFor(booksPath);
     const QByteArray folderName = QFile::encodeName(folder);
@@ -142,8 +170,12 @@ void backUp(const QString& booksPath, const QDate& day, int keep) {
     if (!QFileInfo(folder).isDir())
         fail(booksPath, QStringLiteral("%1 不是文件夹").arg(folder));
 
-    // The new copy grows under a fixed temporary name; one left by an interrupted start goes.
     const QString target = copyFor(booksPath, day);
+    if (copyIsCurrent(booksPath, target)) {
+        pruneCopies(booksPath, keep);
+        return;
+    }
+    // The new copy grows under a fixed temporary name; one left by an interrupted start goes.
     const QString partial = QDir(folder).filePath(QLatin1Char('.') + QFileInfo(target).fileName() +
                                                   QStringLiteral(".partial"));
     const QByteArray partialName = QFile::encodeName(partial);
@@ -190,12 +222,7 @@ void backUp(const QString& booksPath, const QDate& day, int keep) {
     ::chmod(partialName.constData(), 0600);
     if (::rename(partialName.constData(), QFile::encodeName(target).constData()) != 0)
         abandon(QStringLiteral("%1: %2").arg(target, errnoText()));
-
-    const auto copies = datedCopies(booksPath);
-    for (qsizetype i = keep; i < copies.size(); ++i) {
-        if (!QFile::remove(copies[i].second))
-            fail(booksPath, QStringLiteral("无法删除旧备份 %1").arg(copies[i].second));
-    }
+    pruneCopies(booksPath, keep);
 }
 
 QString newestSoundCopy(const QString& booksPath) {

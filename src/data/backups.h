@@ -33,7 +33,9 @@ QStringList copiesOf(const QString& booksPath);
 
 // Copies the books with SQLite's online backup into the copy of `day`, owner-only. The copy
 // is made under a temporary name and renamed over an earlier copy of the same day only once
-// it is complete; then all but the newest `keep` dated copies are deleted. Throws AppError with
+// it is complete; then all but the newest `keep` dated copies are deleted. A copy of `day` that
+// was written after the books and their log last changed is already what a new copy would be:
+// it is kept and not made again (a large book costs a second or so to copy). Throws AppError with
 // a text for the user when any step fails; an earlier copy stays as it was then.
 void backUp(const QString& booksPath, const QDate& day, int keep = kKeptCopies);
 
