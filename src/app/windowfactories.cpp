@@ -3,6 +3,7 @@
 #include "ledger/ledgerwindow.h"
 #include "registers/loanswindow.h"
 #include "reports/querywindow.h"
+#include "settings/settingswindow.h"
 
 namespace {
 // A factory for a window whose constructor takes the context and the parent.
@@ -20,5 +21,6 @@ MainWindow::Windows programWindows(const Context& context) {
                                               WindowFactory{}, parent);
     };
     w.loans = factoryOf<LoansWindow>(context);
+    w.settings = factoryOf<SettingsWindow>(context);
     return w;
 }
