@@ -2,6 +2,7 @@
 // looking at a window without clicking through the program:
 //   teloq_screenshot <window> <out.png>     window: main | loans | ledger | query-month |
 //                                            query-analysis
+//   teloq_screenshot settings [page] <out.png>  page: syspage | szpage (the default) | cxpage
 #include "app/mainwindow.h"
 #include "data/datasourceentry.h"
 #include "data/schema.h"
@@ -11,11 +12,14 @@
 #include "platform/scripteddialogs.h"
 #include "platform/widgets/look.h"
 #include "registers/loanswindow.h"
+#include "settings/settingswindow.h"
 #include "tools/sampledata.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QListWidget>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
@@ -45,6 +49,7 @@ int main(int argc, char* argv[]) {
     const Context context{program, ini, dialogs, clock};
 
     const QString which = QString::fromLocal8Bit(argv[1]);
+    const QString out = QString::fromLocal8Bit(argv[argc - 1]);
     std::unique_ptr<QWidget> w;
     if (which == QLatin1String("main"))
         w = std::make_unique<MainWindow>(context, QString(), MainWindow::Windows{});
@@ -52,13 +57,23 @@ int main(int argc, char* argv[]) {
         w = std::make_unique<LedgerWindow>(context, WindowFactory{}, WindowFactory{});
     else if (which == QLatin1String("loans"))
         w = std::make_unique<LoansWindow>(context);
-    else {
+    else if (which == QLatin1String("settings")) {
+        auto settings = std::make_unique<SettingsWindow>(context);
+        const QString page = argc > 3 ? QString::fromLocal8Bit(argv[2]) : QString();
+        if (auto* shown = page.isEmpty() ? nullptr : settings->findChild<QWidget*>(page))
+            settings->pages()->setCurrentWidget(shown);
+        // The category page with an expenditure major chosen, so both lists show entries.
+        settings->findChild<QWidget*>(QStringLiteral("zcradio"))->setProperty("checked", true);
+        if (auto* majors = settings->findChild<QListWidget*>(QStringLiteral("szListBox")))
+            majors->setCurrentRow(0);
+        w = std::move(settings);
+    } else {
         std::fprintf(stderr, "unknown window\n");
         return 2;
     }
     w->show();
     QTimer::singleShot(300, [&] {
-        w->grab().save(QString::fromLocal8Bit(argv[2]));
+        w->grab().save(out);
         app.quit();
     });
     return app.exec();

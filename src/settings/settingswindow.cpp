@@ -14,7 +14,7 @@
 namespace {
 
 constexpr int kClientWidth = 420;
-constexpr int kClientHeight = 380;
+constexpr int kClientHeight = 420;
 
 } // namespace
 
