@@ -169,6 +169,9 @@ private slots:
     void controlsOfEachPage();
     void categoryFocusOrder();
     void mainWindowOpensIt();
+    void tableMissingKeepsTheWindowShut_data();
+    void tableMissingKeepsTheWindowShut();
+    void unreadableMajorFileShownAsTheWindowOpens();
     void passwordOutcomes_data();
     void passwordOutcomes();
     void passwordNotStoredShowsTheError();
@@ -319,6 +322,43 @@ void TestSettingsWindow::mainWindowOpensIt() {
     main.button(QStringLiteral("sys"))->click();
     QCOMPARE(opened, QStringLiteral("fmsys"));
     QVERIFY(modal);
+}
+
+void TestSettingsWindow::tableMissingKeepsTheWindowShut_data() {
+    QTest::addColumn<QString>("table");
+    QTest::newRow("rates") << "bankinterest";
+    QTest::newRow("tax") << "tax";
+}
+
+void TestSettingsWindow::tableMissingKeepsTheWindowShut() {
+    QFETCH(QString, table);
+    TestProgram tp;
+    tp.exec(QStringLiteral("drop table ") + table);
+    MainWindow main(tp.context(), QString(), programWindows(tp.context()));
+    main.show();
+    bool opened = false;
+    QTimer::singleShot(0, [&] {
+        if (QWidget* w = QApplication::activeModalWidget()) {
+            opened = true;
+            w->close();
+        }
+    });
+    main.button(QStringLiteral("sys"))->click();
+    QVERIFY(!opened);
+    QCOMPARE(tp.dialogs.errors().size(), 1);
+    QVERIFY2(tp.dialogs.errors()[0].contains(table), qPrintable(tp.dialogs.errors()[0]));
+}
+
+void TestSettingsWindow::unreadableMajorFileShownAsTheWindowOpens() {
+    SettingsFixture f;
+    QVERIFY(QFile::remove(f.path("szsubshou.txt")));
+    f.open();
+    QCOMPARE(f.tp.dialogs.errors(),
+             QStringList{QStringLiteral("Cannot open file %1.").arg(f.path("szsubshou.txt"))});
+    QCOMPARE(f.entries("szListBox"), QStringList());
+    // The rest of the window is there: the other direction's list can be chosen.
+    f.click("zcradio");
+    QCOMPARE(f.entries("szListBox"), kSpendingMajors);
 }
 
 void TestSettingsWindow::passwordOutcomes_data() {
