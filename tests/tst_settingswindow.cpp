@@ -189,6 +189,7 @@ private slots:
     void storedTaxLongerThanTheEditIsShownWhole();
     void opensOnIncomeCategories();
     void directionAndPageSwitchReadTheFile();
+    void keyboardChoosesEntries();
     void addMajorInExpenditure();
     void addMinorThroughBothLists();
     void renameAndDeleteThroughTheButtons();
@@ -660,6 +661,23 @@ void TestSettingsWindow::directionAndPageSwitchReadTheFile() {
     f.click("srradio");
     QCOMPARE(f.entries("szListBox"), kIncomeMajors);
     QVERIFY(f.tp.dialogs.shown.isEmpty());
+}
+
+void TestSettingsWindow::keyboardChoosesEntries() {
+    SettingsFixture f;
+    f.open();
+    f.child("zcradio")->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("szListBox"));
+    // Coming in with Tab selects nothing; the arrow keys choose the entries in turn.
+    QCOMPARE(f.selected("szListBox"), -1);
+    QCOMPARE(f.entries("szListBox2"), QStringList());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    QCOMPARE(f.selected("szListBox"), 0);
+    QCOMPARE(f.entries("szListBox2"), (QStringList{"基本工资", "加班"}));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    QCOMPARE(f.selected("szListBox"), 1);
+    QCOMPARE(f.entries("szListBox2"), QStringList{"年终奖"});
 }
 
 void TestSettingsWindow::addMajorInExpenditure() {

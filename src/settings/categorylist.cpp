@@ -1,7 +1,9 @@
 #include "settings/categorylist.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QSignalBlocker>
+#include <algorithm>
 
 CategoryList::CategoryList(const QString& objectName, const QString& accessibleName,
                            QWidget* parent)
@@ -36,6 +38,17 @@ void CategoryList::showEntries(const QStringList& texts, int row) {
     } else {
         setCurrentRow(row, QItemSelectionModel::ClearAndSelect);
     }
+}
+
+void CategoryList::keyPressEvent(QKeyEvent* event) {
+    // With nothing chosen, the first arrow key chooses the entry under the cursor (the first
+    // one when the cursor is nowhere) rather than moving past it.
+    const bool arrow = event->key() == Qt::Key_Up || event->key() == Qt::Key_Down;
+    if (arrow && event->modifiers() == Qt::NoModifier && selectedRow() < 0 && count() > 0) {
+        setCurrentRow(std::max(currentRow(), 0), QItemSelectionModel::ClearAndSelect);
+        return;
+    }
+    QListWidget::keyPressEvent(event);
 }
 
 void CategoryList::mousePressEvent(QMouseEvent* event) {
