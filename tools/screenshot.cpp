@@ -1,7 +1,8 @@
 // Renders a window of the program over sample books into a PNG, for the README and for
 // looking at a window without clicking through the program:
-//   teloq_screenshot <window> <out.png>     window: main | loans | ledger | savings |
-//                                            query-month | query-analysis | charts [page 0 to 5]
+//   teloq_screenshot <window> [page] <out.png>
+//     window: main | loans | ledger | savings | query-month | query-analysis |
+//             charts (page: 0 to 5) | settings (page: syspage | szpage, the default | cxpage)
 #include "app/mainwindow.h"
 #include "data/datasourceentry.h"
 #include "data/schema.h"
@@ -13,11 +14,13 @@
 #include "registers/loanswindow.h"
 #include "registers/savingswindow.h"
 #include "reports/chartswindow.h"
+#include "settings/settingswindow.h"
 #include "tools/sampledata.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QListWidget>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -48,6 +51,7 @@ int main(int argc, char* argv[]) {
     const Context context{program, ini, dialogs, clock};
 
     const QString which = QString::fromLocal8Bit(argv[1]);
+    const QString out = QString::fromLocal8Bit(argv[argc - 1]);
     std::unique_ptr<QWidget> w;
     if (which == QLatin1String("main"))
         w = std::make_unique<MainWindow>(context, QString(), MainWindow::Windows{});
@@ -61,14 +65,24 @@ int main(int argc, char* argv[]) {
         fillSampleYear(db);
         w = std::make_unique<ChartsWindow>(context);
         if (argc > 3)
-            w->findChild<QTabWidget*>(QStringLiteral("rzpage"))->setCurrentIndex(atoi(argv[3]));
+            w->findChild<QTabWidget*>(QStringLiteral("rzpage"))->setCurrentIndex(atoi(argv[2]));
+    } else if (which == QLatin1String("settings")) {
+        auto settings = std::make_unique<SettingsWindow>(context);
+        const QString page = argc > 3 ? QString::fromLocal8Bit(argv[2]) : QString();
+        if (auto* shown = page.isEmpty() ? nullptr : settings->findChild<QWidget*>(page))
+            settings->pages()->setCurrentWidget(shown);
+        // The category page with an expenditure major chosen, so both lists show entries.
+        settings->findChild<QWidget*>(QStringLiteral("zcradio"))->setProperty("checked", true);
+        if (auto* majors = settings->findChild<QListWidget*>(QStringLiteral("szListBox")))
+            majors->setCurrentRow(0);
+        w = std::move(settings);
     } else {
         std::fprintf(stderr, "unknown window\n");
         return 2;
     }
     w->show();
     QTimer::singleShot(300, [&] {
-        w->grab().save(QString::fromLocal8Bit(argv[2]));
+        w->grab().save(out);
         app.quit();
     });
     return app.exec();

@@ -5,6 +5,7 @@
 #include "registers/savingswindow.h"
 #include "reports/chartswindow.h"
 #include "reports/querywindow.h"
+#include "settings/settingswindow.h"
 
 namespace {
 // A factory for a window whose constructor takes the context and the parent.
@@ -23,5 +24,6 @@ MainWindow::Windows programWindows(const Context& context) {
     };
     w.loans = factoryOf<LoansWindow>(context);
     w.savings = factoryOf<SavingsWindow>(context);
+    w.settings = factoryOf<SettingsWindow>(context);
     return w;
 }

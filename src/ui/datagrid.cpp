@@ -102,7 +102,7 @@ void DataGrid::openEditor() {
     if (!c.isValid())
         return;
     const GridColumn* col = m_model->column(c.column());
-    if (!col || col->kind == ColumnKind::YesNo)
+    if (!col || col->kind == ColumnKind::YesNo || col->readOnly)
         return;
     if (m_editor && m_editorIndex == c)
         return;

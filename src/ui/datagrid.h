@@ -64,6 +64,11 @@ public:
     // cell's row as the dataset's current row.
     void setCommitHook(int sourceColumn, CommitHook hook);
 
+    // A grid over a fixed set of rows: no key or move past the last row adds one, and
+    // Insert and Ctrl+Delete do nothing. Off by default.
+    void setRowsFixed(bool fixed) { m_rowsFixed = fixed; }
+    bool rowsFixed() const { return m_rowsFixed; }
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -95,4 +100,5 @@ private:
     QHash<int, CommitHook> m_commitHooks; // by source column
     bool m_syncing = false;
     bool m_fitting = false;
+    bool m_rowsFixed = false;
 };

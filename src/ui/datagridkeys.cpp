@@ -38,7 +38,7 @@ void DataGrid::moveNext() {
         goTo(row + 1, cols.first());
         return;
     }
-    if (onUntouchedNewRow())
+    if (m_rowsFixed || onUntouchedNewRow())
         return;
     guarded(m_dialogs, [&] { m_dataset->append(); });
     goTo(m_dataset->currentRow(), cols.first());
@@ -72,7 +72,7 @@ void DataGrid::moveDown() {
         goTo(row + 1, src);
         return;
     }
-    if (onUntouchedNewRow())
+    if (m_rowsFixed || onUntouchedNewRow())
         return;
     guarded(m_dialogs, [&] { m_dataset->append(); });
     goTo(m_dataset->currentRow(), src);
@@ -108,7 +108,7 @@ void DataGrid::escape() {
 }
 
 void DataGrid::insertRow() {
-    if (!commitEditor())
+    if (m_rowsFixed || !commitEditor())
         return;
     const int src = currentSourceColumn();
     const int row = std::max(0, m_dataset->currentRow());
@@ -117,7 +117,7 @@ void DataGrid::insertRow() {
 }
 
 void DataGrid::deleteSelectedRows() {
-    if (!commitEditor())
+    if (m_rowsFixed || !commitEditor())
         return;
     QList<int> rows;
     for (const QModelIndex& i : selectionModel()->selectedIndexes())
@@ -216,7 +216,8 @@ bool DataGrid::eventFilter(QObject* watched, QEvent* event) {
 void DataGrid::keyPressEvent(QKeyEvent* event) {
     if (handleKey(event))
         return;
-    if (m_dataset->rowCount() == 0 && !event->text().isEmpty() && event->text().at(0).isPrint()) {
+    if (!m_rowsFixed && m_dataset->rowCount() == 0 && !event->text().isEmpty() &&
+        event->text().at(0).isPrint()) {
         // Typing into an empty grid starts a new row.
         guarded(m_dialogs, [&] { m_dataset->append(); });
         goTo(m_dataset->currentRow(), currentSourceColumn());

@@ -26,4 +26,5 @@ struct GridColumn {
     // Choices computed for a row at the moment a list is offered (editor prepared or list
     // dropped down); when set, it replaces `choices`.
     std::function<QStringList(int row, ChoiceMoment moment)> choicesFor = {};
+    bool readOnly = false; // shown and visited, never edited
 };

@@ -126,6 +126,8 @@ QVariant GridModel::data(const QModelIndex& index, int role) const {
 bool GridModel::setData(const QModelIndex& index, const QVariant& value, int role) {
     if (!index.isValid())
         return false;
+    if (const GridColumn* c = column(index.column()); c && c->readOnly)
+        return false;
     if (role == Qt::CheckStateRole) {
         const bool on = value.toInt() == Qt::Checked;
         return m_dataset->setData(m_dataset->index(index.row(), index.column()), on, Qt::EditRole);
@@ -173,5 +175,7 @@ Qt::ItemFlags GridModel::flags(const QModelIndex& index) const {
     const GridColumn* c = column(index.column());
     if (c && c->kind == ColumnKind::YesNo)
         f = (f | Qt::ItemIsUserCheckable) & ~Qt::ItemIsEditable;
+    if (c && c->readOnly)
+        f &= ~(Qt::ItemIsEditable | Qt::ItemIsUserCheckable);
     return f;
 }

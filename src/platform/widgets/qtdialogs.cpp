@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
 
 namespace {
@@ -86,6 +87,8 @@ std::optional<QString> QtDialogs::input(const QString& caption, const QString& p
     auto* edit = new QLineEdit(initial, &dialog);
     edit->setMaxLength(255);
     edit->setMinimumWidth(320);
+    // The initial text is selected, so that typing replaces it.
+    edit->selectAll();
     label->setBuddy(edit);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
     buttons->button(QDialogButtonBox::Ok)->setDefault(true);
@@ -95,6 +98,10 @@ std::optional<QString> QtDialogs::input(const QString& caption, const QString& p
     layout->addWidget(edit);
     layout->addWidget(buttons);
     dialog.setFixedSize(dialog.sizeHint());
+    // Centred on the screen, not over the window that asks.
+    if (const QScreen* screen = dialog.screen())
+        dialog.move(screen->availableGeometry().center() -
+                    QPoint(dialog.width() / 2, dialog.height() / 2));
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return edit->text();
