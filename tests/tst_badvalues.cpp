@@ -9,6 +9,7 @@
 #include "reports/querygridmodel.h"
 #include "reports/querywindow.h"
 #include "support/ledgerentries.h"
+#include "support/loansfixture.h"
 #include "support/testprogram.h"
 #include "support/typing.h"
 #include "ui/celleditor.h"
@@ -29,41 +30,6 @@
 #include <limits>
 
 namespace {
-
-const QString kInsert =
-    QStringLiteral("insert into borrow (borrowdate, action, money, listman, flag, memo) values ");
-const QString kLent = QStringLiteral("('2026-01-05', '借给别人', 1500, '张伟', 0, '')");
-
-// A loans window over books holding `rows` (each a values list for kInsert).
-struct Loans {
-    explicit Loans(const QStringList& rows = {}) {
-        for (const QString& r : rows)
-            program.exec(kInsert + r);
-        window = std::make_unique<LoansWindow>(program.context());
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-        QCoreApplication::processEvents();
-    }
-    DataGrid* grid() const { return window->grid(); }
-    TableDataset* dataset() const { return window->dataset(); }
-    int field(const char* name) const { return dataset()->fieldIndex(QString::fromLatin1(name)); }
-    QStringList panels() const {
-        return {window->panelText(0), window->panelText(1), window->panelText(2)};
-    }
-    // The cell's editor, open with the cursor on (row, field).
-    QLineEdit* cell(int row, const char* name) {
-        grid()->setCurrentIndex(grid()->model()->index(row, field(name)));
-        grid()->setFocus();
-        grid()->openEditor();
-        QCoreApplication::processEvents();
-        return grid()->currentEditor() ? grid()->currentEditor()->lineEdit() : nullptr;
-    }
-    QString shown(int row, const char* name) const {
-        return grid()->model()->index(row, field(name)).data().toString();
-    }
-    TestProgram program;
-    std::unique_ptr<LoansWindow> window;
-};
 
 // Texts that a format must never show: the digits of "inf" or "nan" spread over a pattern.
 bool looksGarbled(const QString& text) {
@@ -132,7 +98,7 @@ void TestBadValues::typedAmountOutOfRange() {
     QFETCH(QString, typed);
     QFETCH(QString, error);
     QFETCH(double, stored);
-    Loans f({kLent});
+    LoansFixture f({kLent});
     QLineEdit* e = f.cell(0, "money");
     QVERIFY(e);
     e->selectAll();
@@ -173,7 +139,7 @@ void TestBadValues::storedAmountShowsErrorInCell() {
     QFETCH(QString, shown);
     QFETCH(QString, edited);
     // Settled, so the totals stay out of it.
-    Loans f({QStringLiteral("('2026-01-05', '借给别人', %1, '张伟', 1, '')").arg(money)});
+    LoansFixture f({QStringLiteral("('2026-01-05', '借给别人', %1, '张伟', 1, '')").arg(money)});
     QCOMPARE(f.shown(0, "money"), shown);
     QCOMPARE(f.grid()->model()->index(0, f.field("money")).data(Qt::AccessibleTextRole).toString(),
              shown);
@@ -209,7 +175,7 @@ void TestBadValues::loansTotalsNameTheRow() {
     QFETCH(QStringList, rows);
     QFETCH(QString, error);
     QFETCH(QStringList, panels);
-    Loans f(rows);
+    LoansFixture f(rows);
     QCOMPARE(f.program.dialogs.errors(), error.isEmpty() ? QStringList() : QStringList{error});
     QCOMPARE(f.panels(), panels);
 }
@@ -236,10 +202,10 @@ void TestBadValues::queryTotalsNameTheRow() {
         QCOMPARE(e.text(), error);
     }
     // Income is not spoilt by an expenditure row.
-    QCOMPARE(checkedsum::readSum(
-                 q, periods::periodSums(periods::Period::Day, {"2026-12-09", {}}).income)
-                 .toDouble(),
-             10.0);
+    QCOMPARE(
+        checkedsum::readSum(q, periods::periodSums(periods::Period::Day, {"2026-12-09", {}}).income)
+            .toDouble(),
+        10.0);
 }
 
 void TestBadValues::analysisCellsNeverGarbled() {
@@ -296,7 +262,7 @@ void TestBadValues::controlCharacterRefusedInCell() {
     QFETCH(QString, field);
     QFETCH(QString, text);
     QFETCH(QString, error);
-    Loans f({kLent});
+    LoansFixture f({kLent});
     QLineEdit* e = f.cell(0, field.toLatin1().constData());
     QVERIFY(e);
     // However the text got there (a drop, an input method), it is checked when taken over.
@@ -334,7 +300,7 @@ void TestBadValues::pasteRefused_data() {
 void TestBadValues::pasteRefused() {
     QFETCH(QString, clip);
     QFETCH(QString, error);
-    Loans f({kLent});
+    LoansFixture f({kLent});
     QLineEdit* e = f.cell(0, "memo");
     QVERIFY(e);
     e->setText(QStringLiteral("abc"));
@@ -353,7 +319,7 @@ void TestBadValues::pasteRefused() {
 }
 
 void TestBadValues::contextMenuPasteChecked() {
-    Loans f({kLent});
+    LoansFixture f({kLent});
     QLineEdit* e = f.cell(0, "memo");
     QVERIFY(e);
     e->setText(QStringLiteral("abc"));
@@ -366,7 +332,7 @@ void TestBadValues::contextMenuPasteChecked() {
 
 // The menu's paste still pastes what the cell can hold.
 void TestBadValues::contextMenuPasteStillPastes() {
-    Loans f({kLent});
+    LoansFixture f({kLent});
     QLineEdit* e = f.cell(0, "memo");
     QVERIFY(e);
     e->setText(QStringLiteral("abc"));
@@ -394,7 +360,7 @@ void TestBadValues::dropChecked_data() {
 void TestBadValues::dropChecked() {
     QFETCH(QString, dropped);
     QFETCH(QString, error);
-    Loans f({kLent});
+    LoansFixture f({kLent});
     QLineEdit* e = f.cell(0, "memo");
     QVERIFY(e);
     e->setText(QStringLiteral("abc"));

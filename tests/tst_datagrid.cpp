@@ -4,6 +4,7 @@
 #include "platform/apperror.h"
 #include "registers/loanswindow.h"
 #include "support/editingwindow.h"
+#include "support/loansfixture.h"
 #include "support/testprogram.h"
 #include "support/typing.h"
 #include "ui/celleditor.h"
@@ -20,48 +21,6 @@
 
 namespace {
 
-const QString kInsert =
-    QStringLiteral("insert into borrow (borrowdate, action, money, listman, flag, memo) values ");
-
-// A loans window over books holding `rows` (each a values list for kInsert).
-struct LoansFixture {
-    explicit LoansFixture(const QStringList& rows = {}) {
-        for (const QString& r : rows)
-            program.exec(kInsert + r);
-        window = std::make_unique<LoansWindow>(program.context());
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-        QCoreApplication::processEvents();
-    }
-    DataGrid* grid() const { return window->grid(); }
-    TableDataset* dataset() const { return window->dataset(); }
-    void click(const char* name) { window->button(QString::fromLatin1(name))->click(); }
-    int stored() { return program.scalar(QStringLiteral("select count(*) from borrow")).toInt(); }
-    QStringList panels() const {
-        return {window->panelText(0), window->panelText(1), window->panelText(2)};
-    }
-    // Puts the cursor on (row, field) with its editor open.
-    QLineEdit* cell(int row, const char* field) {
-        const int src = dataset()->fieldIndex(QString::fromLatin1(field));
-        grid()->setCurrentIndex(grid()->model()->index(row, src));
-        grid()->setFocus();
-        grid()->openEditor();
-        QCoreApplication::processEvents();
-        return grid()->currentEditor() ? grid()->currentEditor()->lineEdit() : nullptr;
-    }
-    void type(int row, const char* field, const QString& text) {
-        QLineEdit* e = cell(row, field);
-        QVERIFY(e);
-        e->selectAll();
-        typeText(e, text);
-    }
-    TestProgram program;
-    std::unique_ptr<LoansWindow> window;
-};
-
-const QString kLent = QStringLiteral("('2026-01-05', '借给别人', 1500, '张伟', 0, '')");
-const QString kBorrowed = QStringLiteral("('2026-02-05', '问别人借', 2000, '李娜', 0, '')");
-
 // A small editing window over `borrow` whose 借贷行为 column has a commit hook: it fills
 // 备注 and 金额 from the committed text, refuses "拒绝", and refuses "半途" after it has
 // already set 备注.
@@ -75,7 +34,9 @@ public:
                        .clientSize = QSize(480, 300)},
                       {{QStringLiteral("人员"), QStringLiteral("listman")},
                        {QStringLiteral("借贷行为"), QStringLiteral("action")},
-                       {QStringLiteral("金额"), QStringLiteral("money"), 64, ColumnKind::Amount},
+                       {.title = QStringLiteral("金额"),
+                        .field = QStringLiteral("money"),
+                        .kind = ColumnKind::Amount},
                        {QStringLiteral("备注"), QStringLiteral("memo")}}) {
         onCommit(QStringLiteral("action"), [this](CommittedRow& row, const QVariant& value) {
             hookRow = row.row();
@@ -247,8 +208,8 @@ void TestDataGrid::columnsFillTheGrid() {
 
 void TestDataGrid::commitHookFillsRowBeforeStoring() {
     TestProgram program;
-    program.exec(kInsert + kLent);
-    program.exec(kInsert + kBorrowed);
+    program.exec(kLoanInsert + kLent);
+    program.exec(kLoanInsert + kBorrowed);
     HookWindow window(program.context());
     EditingWindowDriver f(window);
     f.show();
@@ -283,7 +244,7 @@ void TestDataGrid::commitHookRefusalChangesNothing() {
     QFETCH(QString, typed);
     QFETCH(QString, error);
     TestProgram program;
-    program.exec(kInsert + kLent);
+    program.exec(kLoanInsert + kLent);
     HookWindow window(program.context());
     EditingWindowDriver f(window);
     f.show();
@@ -313,7 +274,7 @@ void TestDataGrid::sameTextEnteredAgain() {
     QFETCH(QString, text);
     QFETCH(bool, hooked);
     TestProgram program;
-    program.exec(kInsert + kLent);
+    program.exec(kLoanInsert + kLent);
     HookWindow window(program.context());
     EditingWindowDriver f(window);
     f.show();

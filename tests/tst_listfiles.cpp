@@ -3,6 +3,7 @@
 #include "lists/gbk.h"
 #include "lists/listfiles.h"
 #include "platform/apperror.h"
+#include "support/filesizelimit.h"
 
 #include <QDir>
 #include <QFile>
@@ -71,29 +72,6 @@ QString errorOf(const std::function<void()>& action) {
     }
     return QStringLiteral("<no error>");
 }
-
-// Limits the size of any file this process writes, as a full disk would: a write past the
-// limit fails with EFBIG. SIGXFSZ is ignored meanwhile so the failure comes back as an error.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        m_ok = getrlimit(RLIMIT_FSIZE, &m_old) == 0;
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = m_old;
-        limit.rlim_cur = bytes;
-        m_ok = m_ok && setrlimit(RLIMIT_FSIZE, &limit) == 0;
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-    bool ok() const { return m_ok; }
-
-private:
-    rlimit m_old{};
-    void (*m_oldHandler)(int) = nullptr;
-    bool m_ok = false;
-};
 
 const char* const kShipped[] = {"szsubshou.txt",   "szsubzhi.txt", "szdetailshou.txt",
                                 "szdetailzhi.txt", "cardname.txt", "bankname.txt"};

@@ -1,6 +1,7 @@
 // The loans window: its columns, its totals and its own uses of the editing operations.
 #include "data/tabledataset.h"
 #include "registers/loanswindow.h"
+#include "support/loansfixture.h"
 #include "support/testprogram.h"
 #include "support/typing.h"
 #include "ui/celleditor.h"
@@ -14,51 +15,7 @@
 #include <QPushButton>
 #include <QTest>
 
-namespace {
-
-const QString kInsert =
-    QStringLiteral("insert into borrow (borrowdate, action, money, listman, flag, memo) values ");
-
-// A loans window over books holding `rows` (each a values list for kInsert).
-struct LoansFixture {
-    explicit LoansFixture(const QStringList& rows = {}) {
-        for (const QString& r : rows)
-            program.exec(kInsert + r);
-        window = std::make_unique<LoansWindow>(program.context());
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-        QCoreApplication::processEvents();
-    }
-    DataGrid* grid() const { return window->grid(); }
-    TableDataset* dataset() const { return window->dataset(); }
-    void click(const char* name) { window->button(QString::fromLatin1(name))->click(); }
-    int stored() { return program.scalar(QStringLiteral("select count(*) from borrow")).toInt(); }
-    QStringList panels() const {
-        return {window->panelText(0), window->panelText(1), window->panelText(2)};
-    }
-    // Puts the cursor on (row, field) with its editor open.
-    QLineEdit* cell(int row, const char* field) {
-        const int src = dataset()->fieldIndex(QString::fromLatin1(field));
-        grid()->setCurrentIndex(grid()->model()->index(row, src));
-        grid()->setFocus();
-        grid()->openEditor();
-        QCoreApplication::processEvents();
-        return grid()->currentEditor() ? grid()->currentEditor()->lineEdit() : nullptr;
-    }
-    void type(int row, const char* field, const QString& text) {
-        QLineEdit* e = cell(row, field);
-        QVERIFY(e);
-        e->selectAll();
-        typeText(e, text);
-    }
-    TestProgram program;
-    std::unique_ptr<LoansWindow> window;
-};
-
-const QString kLent = QStringLiteral("('2026-01-05', '借给别人', 1500, '张伟', 0, '')");
-const QString kBorrowed = QStringLiteral("('2026-02-05', '问别人借', 2000, '李娜', 0, '')");
-
-} // namespace
+namespace {} // namespace
 
 class TestLoansWindow : public QObject {
     Q_OBJECT
