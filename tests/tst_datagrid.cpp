@@ -27,17 +27,16 @@ namespace {
 class HookWindow : public TableWindow {
 public:
     explicit HookWindow(const Context& context)
-        : TableWindow(context,
-                      {.objectName = QStringLiteral("hook"),
-                       .caption = QStringLiteral("hook"),
-                       .table = QStringLiteral("borrow"),
-                       .clientSize = QSize(480, 300)},
-                      {{QStringLiteral("人员"), QStringLiteral("listman")},
-                       {QStringLiteral("借贷行为"), QStringLiteral("action")},
-                       {.title = QStringLiteral("金额"),
-                        .field = QStringLiteral("money"),
-                        .kind = ColumnKind::Amount},
-                       {QStringLiteral("备注"), QStringLiteral("memo")}}) {
+        : TableWindow(
+              context,
+              {.objectName = QStringLiteral("hook"),
+               .caption = QStringLiteral("hook"),
+               .table = QStringLiteral("borrow"),
+               .clientSize = QSize(480, 300)},
+              {{QStringLiteral("人员"), QStringLiteral("listman")},
+               {QStringLiteral("借贷行为"), QStringLiteral("action")},
+               {QStringLiteral("金额"), QStringLiteral("money"), 64, ColumnKind::Amount, {}},
+               {QStringLiteral("备注"), QStringLiteral("memo")}}) {
         onCommit(QStringLiteral("action"), [this](CommittedRow& row, const QVariant& value) {
             hookRow = row.row();
             currentAtHook = dataset()->currentRow();
