@@ -21,7 +21,7 @@ struct GridColumn {
     QString field;  // column of the table
     int width = 64; // width in pixels; the columns are stretched in these proportions
     ColumnKind kind = ColumnKind::Text;
-    QStringList choices; // fixed choices of a pick-list column
+    QStringList choices = {}; // fixed choices of a pick-list column
     Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter;
     // Choices computed for a row at the moment a list is offered (editor prepared or list
     // dropped down); when set, it replaces `choices`.
