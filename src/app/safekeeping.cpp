@@ -10,6 +10,10 @@
 bool safeguardBooks(const QString& booksPath, const QDate& today, Dialogs& dialogs) {
     if (!QFileInfo::exists(booksPath))
         return true; // a first start: nothing to keep yet
+    // Books that have not changed since today's copy was made were checked then; reading a
+    // large book through again would cost every later start of the day a second.
+    if (backups::copyIsCurrent(booksPath, today))
+        return true;
     const backups::Check health = backups::check(booksPath);
     if (health.health == backups::Health::Damaged) {
         const QString sound = backups::newestSoundCopy(booksPath);

@@ -145,13 +145,6 @@ qint64 changedAt(const QString& path) {
     return qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
 }
 
-// True when `copy` was written after the last change of the books and of their log.
-bool copyIsCurrent(const QString& booksPath, const QString& copy) {
-    const qint64 copied = changedAt(copy);
-    return copied > 0 && copied > changedAt(booksPath) &&
-           copied > changedAt(booksPath + QStringLiteral("-wal"));
-}
-
 void pruneCopies(const QString& booksPath, int keep) {
     const auto copies = datedCopies(booksPath);
     for (qsizetype i = keep; i < copies.size(); ++i) {
@@ -162,6 +155,12 @@ void pruneCopies(const QString& booksPath, int keep) {
 
 } // namespace
 
+bool copyIsCurrent(const QString& booksPath, const QDate& day) {
+    const qint64 copied = changedAt(copyFor(booksPath, day));
+    return copied > 0 && copied > changedAt(booksPath) &&
+           copied > changedAt(booksPath + QStringLiteral("-wal"));
+}
+
 void backUp(const QString& booksPath, const QDate& day, int keep) {
     const QString folder = folderFor(booksPath);
     const QByteArray folderName = QFile::encodeName(folder);
@@ -171,7 +170,7 @@ void backUp(const QString& booksPath, const QDate& day, int keep) {
         fail(booksPath, QStringLiteral("%1 不是文件夹").arg(folder));
 
     const QString target = copyFor(booksPath, day);
-    if (copyIsCurrent(booksPath, target)) {
+    if (copyIsCurrent(booksPath, day)) {
         pruneCopies(booksPath, keep);
         return;
     }

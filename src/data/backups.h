@@ -39,6 +39,10 @@ QStringList copiesOf(const QString& booksPath);
 // a text for the user when any step fails; an earlier copy stays as it was then.
 void backUp(const QString& booksPath, const QDate& day, int keep = kKeptCopies);
 
+// True when the copy of `day` was written after the books and their log last changed: the books
+// are then byte for byte what was checked and copied then.
+bool copyIsCurrent(const QString& booksPath, const QDate& day);
+
 // The newest dated copy that passes check(), or an empty text when there is none.
 QString newestSoundCopy(const QString& booksPath);
 
