@@ -4,6 +4,7 @@
 #include "platform/apperror.h"
 #include "platform/scripteddialogs.h"
 #include "settings/logic/categoryeditor.h"
+#include "support/categoryfiles.h"
 #include "support/files.h"
 #include "support/testprogram.h"
 
@@ -17,24 +18,6 @@ using lists::Direction;
 
 namespace {
 
-// GBK bytes of a text.
-QByteArray g(const QString& text) {
-    return lists::encode(text);
-}
-
-// The bytes of a list file holding `lines`, each ended with CR LF, in GBK.
-QByteArray file(const QStringList& lines) {
-    QByteArray out;
-    for (const QString& l : lines)
-        out += g(l) + "\r\n";
-    return out;
-}
-
-const QStringList kIncomeMajors{"工资", "奖金"};
-const QStringList kIncomeMinors{"工资-基本工资", "工资-加班", "奖金-年终奖"};
-const QStringList kSpendingMajors{"餐饮", "交通"};
-const QStringList kSpendingMinors{"餐饮-早餐", "餐饮-午餐", "交通-公交"};
-
 // A program folder with the four category files, an editor over it and scripted dialogs.
 class Page {
     QTemporaryDir m_dir; // first: the editor is made over it
@@ -42,10 +25,10 @@ class Page {
 public:
     Page() : editor(m_dir.path(), dialogs) {
         QDir().mkpath(m_dir.path() + QStringLiteral("/txt"));
-        put("szsubshou.txt", file(kIncomeMajors));
-        put("szdetailshou.txt", file(kIncomeMinors));
-        put("szsubzhi.txt", file(kSpendingMajors));
-        put("szdetailzhi.txt", file(kSpendingMinors));
+        put("szsubshou.txt", listFile(kIncomeMajors));
+        put("szdetailshou.txt", listFile(kIncomeMinors));
+        put("szsubzhi.txt", listFile(kSpendingMajors));
+        put("szdetailzhi.txt", listFile(kSpendingMinors));
     }
 
     QString path(const QString& name) const {
@@ -142,7 +125,7 @@ void TestCategoryEditor::directionAndPageSwitch() {
     QCOMPARE(p.editor.minorTexts(), (QStringList{"基本工资", "加班"}));
 
     // Choosing the option already chosen reads nothing.
-    p.put("szsubzhi.txt", file({"住房"}));
+    p.put("szsubzhi.txt", listFile({"住房"}));
     p.editor.chooseDirection(Direction::Expenditure);
     QCOMPARE(p.editor.majorTexts(), kSpendingMajors);
     // Switching to another page and back reads the direction's file afresh.
@@ -155,8 +138,8 @@ void TestCategoryEditor::directionAndPageSwitch() {
 void TestCategoryEditor::selectingAMajorShowsItsMinors() {
     Page p;
     p.open(Direction::Income, QStringLiteral("工资"), QStringLiteral("加班"));
-    QCOMPARE(p.editor.majorSelection(), g("工资"));
-    QCOMPARE(p.editor.minorSelection(), g("加班"));
+    QCOMPARE(p.editor.majorSelection(), gbk("工资"));
+    QCOMPARE(p.editor.minorSelection(), gbk("加班"));
     // Another major: the minor list and its selection start again.
     p.editor.selectMajor(1);
     QCOMPARE(p.editor.minorTexts(), QStringList{"年终奖"});
@@ -175,10 +158,10 @@ void TestCategoryEditor::addMajorWithNothingSelected() {
     QCOMPARE(p.dialogs.asked[0].prompt, QStringLiteral("输入项目"));
     QCOMPARE(p.dialogs.asked[0].initial, QString());
     QCOMPARE(p.editor.majorTexts(), (QStringList{"餐饮", "交通", "餐饮"}));
-    QCOMPARE(p.bytes("szsubzhi.txt"), file({"餐饮", "交通", "餐饮"}));
-    QCOMPARE(p.bytes("szdetailzhi.txt"), minorsBefore + g("餐饮-新项目") + "\r\n");
+    QCOMPARE(p.bytes("szsubzhi.txt"), listFile({"餐饮", "交通", "餐饮"}));
+    QCOMPARE(p.bytes("szdetailzhi.txt"), minorsBefore + gbk("餐饮-新项目") + "\r\n");
     // The income files are untouched; the new entry is not selected.
-    QCOMPARE(p.bytes("szsubshou.txt"), file(kIncomeMajors));
+    QCOMPARE(p.bytes("szsubshou.txt"), listFile(kIncomeMajors));
     QCOMPARE(p.editor.majorRow(), -1);
     QVERIFY(p.dialogs.shown.isEmpty());
 }
@@ -188,11 +171,11 @@ void TestCategoryEditor::addMajorWithOnlyAMajorSelected() {
     p.open(Direction::Income, QStringLiteral("奖金"));
     p.dialogs.typeNext(QStringLiteral("利息"));
     p.editor.add();
-    QCOMPARE(p.bytes("szsubshou.txt"), file({"工资", "奖金", "利息"}));
-    QCOMPARE(p.bytes("szdetailshou.txt"), file(kIncomeMinors + QStringList{"利息-新项目"}));
+    QCOMPARE(p.bytes("szsubshou.txt"), listFile({"工资", "奖金", "利息"}));
+    QCOMPARE(p.bytes("szdetailshou.txt"), listFile(kIncomeMinors + QStringList{"利息-新项目"}));
     // The minor list is not refilled and the selection stays.
     QCOMPARE(p.editor.minorTexts(), QStringList{"年终奖"});
-    QCOMPARE(p.editor.majorSelection(), g("奖金"));
+    QCOMPARE(p.editor.majorSelection(), gbk("奖金"));
 }
 
 void TestCategoryEditor::addMinor_data() {
@@ -202,9 +185,9 @@ void TestCategoryEditor::addMinor_data() {
     QTest::addColumn<QByteArray>("appended");
     // Expenditure: a line break of its own before the line, so an empty line stands before it.
     QTest::newRow("expenditure") << Direction::Expenditure << "餐饮"
-                                 << "午餐" << QByteArray("\r\n" + g("餐饮-夜宵") + "\r\n");
+                                 << "午餐" << QByteArray("\r\n" + gbk("餐饮-夜宵") + "\r\n");
     QTest::newRow("income") << Direction::Income << "工资"
-                            << "基本工资" << QByteArray(g("工资-夜宵") + "\r\n");
+                            << "基本工资" << QByteArray(gbk("工资-夜宵") + "\r\n");
 }
 
 void TestCategoryEditor::addMinor() {
@@ -249,8 +232,8 @@ void TestCategoryEditor::addCancelledOrEmpty() {
     QCOMPARE(p.dialogs.asked.size(), 1);
     QCOMPARE(p.editor.majorTexts(), kSpendingMajors);
     QCOMPARE(p.editor.minorTexts(), (QStringList{"早餐", "午餐"}));
-    QCOMPARE(p.bytes("szsubzhi.txt"), file(kSpendingMajors));
-    QCOMPARE(p.bytes("szdetailzhi.txt"), file(kSpendingMinors));
+    QCOMPARE(p.bytes("szsubzhi.txt"), listFile(kSpendingMajors));
+    QCOMPARE(p.bytes("szdetailzhi.txt"), listFile(kSpendingMinors));
     // Silently.
     QVERIFY(p.dialogs.shown.isEmpty());
 }
@@ -272,11 +255,11 @@ void TestCategoryEditor::renameFirstMinorMovesItToTheEnd() {
     p.dialogs.typeNext(typed);
     p.editor.rename();
     QCOMPARE(p.dialogs.asked.at(0).initial, QStringLiteral("早餐"));
-    QCOMPARE(p.bytes("szdetailzhi.txt"), file({"餐饮-午餐", "交通-公交", "餐饮-" + name}));
+    QCOMPARE(p.bytes("szdetailzhi.txt"), listFile({"餐饮-午餐", "交通-公交", "餐饮-" + name}));
     // The list is filled again: the renamed entry last, nothing selected.
     QCOMPARE(p.editor.minorTexts(), (QStringList{"午餐", name}));
     QCOMPARE(p.editor.minorRow(), -1);
-    QCOMPARE(p.bytes("szsubzhi.txt"), file(kSpendingMajors));
+    QCOMPARE(p.bytes("szsubzhi.txt"), listFile(kSpendingMajors));
 }
 
 void TestCategoryEditor::renameMajorKeepsItsPlace() {
@@ -286,9 +269,9 @@ void TestCategoryEditor::renameMajorKeepsItsPlace() {
     p.editor.rename();
     QCOMPARE(p.dialogs.asked.at(0).initial, QStringLiteral("工资"));
     QCOMPARE(p.editor.majorTexts(), (QStringList{"薪水", "奖金"}));
-    QCOMPARE(p.bytes("szsubshou.txt"), file({"薪水", "奖金"}));
+    QCOMPARE(p.bytes("szsubshou.txt"), listFile({"薪水", "奖金"}));
     // The detail lines still carry the old name, so the new name has no minor categories.
-    QCOMPARE(p.bytes("szdetailshou.txt"), file(kIncomeMinors));
+    QCOMPARE(p.bytes("szdetailshou.txt"), listFile(kIncomeMinors));
     p.editor.selectMajor(0);
     QCOMPARE(p.editor.minorTexts(), QStringList());
 
@@ -305,14 +288,14 @@ void TestCategoryEditor::renameToEmpty() {
     p.dialogs.typeNext(QString());
     p.editor.rename();
     // An empty minor name: the line of the major name and "-".
-    QCOMPARE(p.bytes("szdetailshou.txt"), file({"工资-基本工资", "奖金-年终奖", "工资-"}));
+    QCOMPARE(p.bytes("szdetailshou.txt"), listFile({"工资-基本工资", "奖金-年终奖", "工资-"}));
     QCOMPARE(p.editor.minorTexts(), (QStringList{"基本工资", ""}));
 
     // An empty major name is written as an empty line.
     p.editor.selectMajor(1);
     p.dialogs.typeNext(QString());
     p.editor.rename();
-    QCOMPARE(p.bytes("szsubshou.txt"), QByteArray(g("工资") + "\r\n\r\n"));
+    QCOMPARE(p.bytes("szsubshou.txt"), QByteArray(gbk("工资") + "\r\n\r\n"));
     QCOMPARE(p.editor.majorTexts(), (QStringList{"工资", ""}));
 }
 
@@ -324,39 +307,39 @@ void TestCategoryEditor::deleteMajorThenAddItAgain() {
     QVERIFY(p.dialogs.shown.isEmpty());
     QVERIFY(p.dialogs.asked.isEmpty());
     QCOMPARE(p.editor.majorTexts(), QStringList{"交通"});
-    QCOMPARE(p.bytes("szsubzhi.txt"), file({"交通"}));
-    QCOMPARE(p.bytes("szdetailzhi.txt"), file(kSpendingMinors));
+    QCOMPARE(p.bytes("szsubzhi.txt"), listFile({"交通"}));
+    QCOMPARE(p.bytes("szdetailzhi.txt"), listFile(kSpendingMinors));
     QCOMPARE(p.editor.minorTexts(), (QStringList{"早餐", "午餐"}));
     QCOMPARE(p.editor.majorRow(), -1);
 
     p.dialogs.typeNext(QStringLiteral("餐饮"));
     p.editor.add();
     QCOMPARE(p.editor.majorTexts(), (QStringList{"交通", "餐饮"}));
-    QCOMPARE(p.bytes("szsubzhi.txt"), file({"交通", "餐饮"}));
+    QCOMPARE(p.bytes("szsubzhi.txt"), listFile({"交通", "餐饮"}));
     p.editor.selectMajor(1);
     QCOMPARE(p.editor.minorTexts(), (QStringList{"早餐", "午餐", "新项目"}));
 }
 
 void TestCategoryEditor::deleteDoubledMinor() {
     Page p;
-    p.put("szdetailshou.txt", file({"工资-加班", "奖金-年终奖", "工资-加班", "工资-基本工资"}));
+    p.put("szdetailshou.txt", listFile({"工资-加班", "奖金-年终奖", "工资-加班", "工资-基本工资"}));
     p.open(Direction::Income, QStringLiteral("工资"));
     QCOMPARE(p.editor.minorTexts(), (QStringList{"加班", "加班", "基本工资"}));
     p.editor.selectMinor(1);
     p.editor.remove();
-    QCOMPARE(p.bytes("szdetailshou.txt"), file({"奖金-年终奖", "工资-基本工资"}));
+    QCOMPARE(p.bytes("szdetailshou.txt"), listFile({"奖金-年终奖", "工资-基本工资"}));
     // One entry of the list goes: the selected one.
     QCOMPARE(p.editor.minorTexts(), (QStringList{"加班", "基本工资"}));
     QCOMPARE(p.editor.minorRow(), -1);
-    QCOMPARE(p.bytes("szsubshou.txt"), file(kIncomeMajors));
+    QCOMPARE(p.bytes("szsubshou.txt"), listFile(kIncomeMajors));
     QVERIFY(p.dialogs.shown.isEmpty());
 }
 
 void TestCategoryEditor::emptyMajorEntryCountsAsNoSelection() {
     Page p;
-    p.put("szsubzhi.txt", file({"餐饮", "", "交通"}));
+    p.put("szsubzhi.txt", listFile({"餐饮", "", "交通"}));
     // Lines without "-" belong to the empty major part: they must not show for the empty entry.
-    p.put("szdetailzhi.txt", file({"餐饮-早餐", "杂项", ""}));
+    p.put("szdetailzhi.txt", listFile({"餐饮-早餐", "杂项", ""}));
     p.open(Direction::Expenditure);
     QCOMPARE(p.editor.majorTexts(), (QStringList{"餐饮", "", "交通"}));
     p.editor.selectMajor(0);
@@ -370,14 +353,14 @@ void TestCategoryEditor::emptyMajorEntryCountsAsNoSelection() {
     p.editor.rename();
     p.editor.remove();
     QVERIFY(p.dialogs.asked.isEmpty());
-    QCOMPARE(p.bytes("szsubzhi.txt"), file({"餐饮", "", "交通"}));
+    QCOMPARE(p.bytes("szsubzhi.txt"), listFile({"餐饮", "", "交通"}));
     QCOMPARE(p.editor.majorTexts(), (QStringList{"餐饮", "", "交通"}));
 
     // 新增 adds a major category.
     p.dialogs.typeNext(QStringLiteral("娱乐"));
     p.editor.add();
-    QCOMPARE(p.bytes("szsubzhi.txt"), file({"餐饮", "", "交通", "娱乐"}));
-    QCOMPARE(p.bytes("szdetailzhi.txt"), file({"餐饮-早餐", "杂项", "", "娱乐-新项目"}));
+    QCOMPARE(p.bytes("szsubzhi.txt"), listFile({"餐饮", "", "交通", "娱乐"}));
+    QCOMPARE(p.bytes("szdetailzhi.txt"), listFile({"餐饮-早餐", "杂项", "", "娱乐-新项目"}));
 }
 
 void TestCategoryEditor::missingMinorFileOnAddMajor() {
@@ -389,7 +372,7 @@ void TestCategoryEditor::missingMinorFileOnAddMajor() {
     QCOMPARE(p.errors, QStringList{"File not found"});
     // The major category is added all the same; the placeholder line is not written.
     QCOMPARE(p.editor.majorTexts(), (QStringList{"餐饮", "交通", "餐饮"}));
-    QCOMPARE(p.bytes("szsubzhi.txt"), file({"餐饮", "交通", "餐饮"}));
+    QCOMPARE(p.bytes("szsubzhi.txt"), listFile({"餐饮", "交通", "餐饮"}));
     QCOMPARE(p.bytes("szdetailzhi.txt"), QByteArray("<missing>"));
 }
 
@@ -416,7 +399,7 @@ void TestCategoryEditor::minorFileFailures() {
     });
     QCOMPARE(p.errors, QStringList{"File not found"});
     QVERIFY(!QFile::exists(p.path("szdetailshou.txt")));
-    QCOMPARE(p.bytes("szsubshou.txt"), file(kIncomeMajors));
+    QCOMPARE(p.bytes("szsubshou.txt"), listFile(kIncomeMajors));
     // Delete and rename leave the list showing the entry; add had appended it before writing.
     QStringList expected{"基本工资", "加班"};
     if (command == QLatin1String("add"))
@@ -466,8 +449,8 @@ void TestCategoryEditor::nameTheFilesCannotHold() {
             p.run([&] { rename ? p.editor.rename() : p.editor.add(); });
             QCOMPARE(p.errors, QStringList{"'" + typed + "' 不能写入列表文件"});
             // Nothing written, nothing changed.
-            QCOMPARE(p.bytes("szsubzhi.txt"), file(kSpendingMajors));
-            QCOMPARE(p.bytes("szdetailzhi.txt"), file(kSpendingMinors));
+            QCOMPARE(p.bytes("szsubzhi.txt"), listFile(kSpendingMajors));
+            QCOMPARE(p.bytes("szdetailzhi.txt"), listFile(kSpendingMinors));
             QCOMPARE(p.editor.majorTexts(), kSpendingMajors);
             QCOMPARE(p.editor.minorTexts(), (QStringList{"早餐", "午餐"}));
         }
@@ -476,15 +459,15 @@ void TestCategoryEditor::nameTheFilesCannotHold() {
 
 void TestCategoryEditor::bytesThatAreNotGbkSurviveARename() {
     Page p;
-    const QByteArray odd = g("早") + QByteArray("\xff\x81", 2);
-    p.put("szdetailzhi.txt", g("餐饮-") + odd + "\r\n" + g("餐饮-午餐") + "\r\n");
+    const QByteArray odd = gbk("早") + QByteArray("\xff\x81", 2);
+    p.put("szdetailzhi.txt", gbk("餐饮-") + odd + "\r\n" + gbk("餐饮-午餐") + "\r\n");
     p.open(Direction::Expenditure, QStringLiteral("餐饮"));
     p.editor.selectMinor(0);
     p.dialogs.typeNext(std::nullopt);
     p.editor.rename();
     // Cancelled: the line moves to the end with its own bytes.
     QCOMPARE(p.bytes("szdetailzhi.txt"),
-             QByteArray(g("餐饮-午餐") + "\r\n" + g("餐饮-") + odd + "\r\n"));
+             QByteArray(gbk("餐饮-午餐") + "\r\n" + gbk("餐饮-") + odd + "\r\n"));
 }
 
 void TestCategoryEditor::noLedgerRowChanges() {

@@ -10,6 +10,7 @@
 #include "lists/gbk.h"
 #include "registers/logic/savingsbook.h"
 #include "settings/settingswindow.h"
+#include "support/categoryfiles.h"
 #include "support/files.h"
 #include "support/testprogram.h"
 #include "support/typing.h"
@@ -31,30 +32,13 @@
 
 namespace {
 
-QByteArray g(const QString& text) {
-    return lists::encode(text);
-}
-
-// The bytes of a list file holding `lines`, each ended with CR LF, in GBK.
-QByteArray file(const QStringList& lines) {
-    QByteArray out;
-    for (const QString& l : lines)
-        out += g(l) + "\r\n";
-    return out;
-}
-
-const QStringList kIncomeMajors{"工资", "奖金"};
-const QStringList kIncomeMinors{"工资-基本工资", "工资-加班", "奖金-年终奖"};
-const QStringList kSpendingMajors{"餐饮", "交通"};
-const QStringList kSpendingMinors{"餐饮-早餐", "餐饮-午餐", "交通-公交"};
-
 // A program folder with small category files of its own, and the settings window over it.
 struct SettingsFixture {
     SettingsFixture() {
-        put("szsubshou.txt", file(kIncomeMajors));
-        put("szdetailshou.txt", file(kIncomeMinors));
-        put("szsubzhi.txt", file(kSpendingMajors));
-        put("szdetailzhi.txt", file(kSpendingMinors));
+        put("szsubshou.txt", listFile(kIncomeMajors));
+        put("szdetailshou.txt", listFile(kIncomeMinors));
+        put("szsubzhi.txt", listFile(kSpendingMajors));
+        put("szdetailzhi.txt", listFile(kSpendingMinors));
     }
 
     void open() {
@@ -647,7 +631,7 @@ void TestSettingsWindow::directionAndPageSwitchReadTheFile() {
     // Back on the page, the list is the file's again; the minor list keeps what it showed
     // and nothing is selected.
     f.showPage(QStringLiteral("系统设置"));
-    f.put("szsubzhi.txt", file({"居住", "餐饮", "娱乐"}));
+    f.put("szsubzhi.txt", listFile({"居住", "餐饮", "娱乐"}));
     f.showPage(QStringLiteral("收支设置"));
     QVERIFY(f.child<QRadioButton>("zcradio")->isChecked());
     QCOMPARE(f.entries("szListBox"), (QStringList{"居住", "餐饮", "娱乐"}));
@@ -655,7 +639,7 @@ void TestSettingsWindow::directionAndPageSwitchReadTheFile() {
     QCOMPARE(f.entries("szListBox2"), (QStringList{"早餐", "午餐"}));
 
     // Choosing the chosen option again reads nothing.
-    f.put("szsubzhi.txt", file({"其他"}));
+    f.put("szsubzhi.txt", listFile({"其他"}));
     f.click("zcradio");
     QCOMPARE(f.entries("szListBox"), (QStringList{"居住", "餐饮", "娱乐"}));
     f.click("srradio");
@@ -692,9 +676,9 @@ void TestSettingsWindow::addMajorInExpenditure() {
     QCOMPARE(f.tp.dialogs.asked[0].initial, QString());
     QCOMPARE(f.entries("szListBox"), (QStringList{"餐饮", "交通", "餐饮"}));
     QCOMPARE(f.selected("szListBox"), -1);
-    QCOMPARE(f.bytes("szsubzhi.txt"), file({"餐饮", "交通", "餐饮"}));
-    QCOMPARE(f.bytes("szdetailzhi.txt"), file(kSpendingMinors + QStringList{"餐饮-新项目"}));
-    QCOMPARE(f.bytes("szsubshou.txt"), file(kIncomeMajors));
+    QCOMPARE(f.bytes("szsubzhi.txt"), listFile({"餐饮", "交通", "餐饮"}));
+    QCOMPARE(f.bytes("szdetailzhi.txt"), listFile(kSpendingMinors + QStringList{"餐饮-新项目"}));
+    QCOMPARE(f.bytes("szsubshou.txt"), listFile(kIncomeMajors));
     QVERIFY(f.tp.dialogs.shown.isEmpty());
 }
 
@@ -708,15 +692,16 @@ void TestSettingsWindow::addMinorThroughBothLists() {
     f.click("cmdadditem");
     QCOMPARE(f.entries("szListBox2"), (QStringList{"早餐", "午餐", "夜宵"}));
     // An empty line before the new expenditure line.
-    QCOMPARE(f.bytes("szdetailzhi.txt"), file(kSpendingMinors) + "\r\n" + g("餐饮-夜宵") + "\r\n");
-    QCOMPARE(f.bytes("szsubzhi.txt"), file(kSpendingMajors));
+    QCOMPARE(f.bytes("szdetailzhi.txt"),
+             listFile(kSpendingMinors) + "\r\n" + gbk("餐饮-夜宵") + "\r\n");
+    QCOMPARE(f.bytes("szsubzhi.txt"), listFile(kSpendingMajors));
 
     // A major selected but no minor: a major category is added, not a minor one.
     f.pick("szListBox", QStringLiteral("交通"));
     QCOMPARE(f.selected("szListBox2"), -1);
     f.tp.dialogs.typeNext(QStringLiteral("医疗"));
     f.click("cmdadditem");
-    QCOMPARE(f.bytes("szsubzhi.txt"), file(kSpendingMajors + QStringList{"医疗"}));
+    QCOMPARE(f.bytes("szsubzhi.txt"), listFile(kSpendingMajors + QStringList{"医疗"}));
     QCOMPARE(f.entries("szListBox"), kSpendingMajors + QStringList{"医疗"});
 }
 
@@ -729,7 +714,7 @@ void TestSettingsWindow::renameAndDeleteThroughTheButtons() {
     f.tp.dialogs.typeNext(std::nullopt);
     f.click("cmdedititem");
     QCOMPARE(f.tp.dialogs.asked.at(0).initial, QStringLiteral("基本工资"));
-    QCOMPARE(f.bytes("szdetailshou.txt"), file({"工资-加班", "奖金-年终奖", "工资-基本工资"}));
+    QCOMPARE(f.bytes("szdetailshou.txt"), listFile({"工资-加班", "奖金-年终奖", "工资-基本工资"}));
     QCOMPARE(f.entries("szListBox2"), (QStringList{"加班", "基本工资"}));
     QCOMPARE(f.selected("szListBox2"), -1);
 
@@ -738,7 +723,7 @@ void TestSettingsWindow::renameAndDeleteThroughTheButtons() {
     f.tp.dialogs.typeNext(QStringLiteral("红利"));
     f.click("cmdedititem");
     QCOMPARE(f.entries("szListBox"), (QStringList{"工资", "红利"}));
-    QCOMPARE(f.bytes("szsubshou.txt"), file({"工资", "红利"}));
+    QCOMPARE(f.bytes("szsubshou.txt"), listFile({"工资", "红利"}));
     f.pick("szListBox", QStringLiteral("红利"));
     QCOMPARE(f.entries("szListBox2"), QStringList());
 
@@ -746,13 +731,13 @@ void TestSettingsWindow::renameAndDeleteThroughTheButtons() {
     f.pick("szListBox", QStringLiteral("工资"));
     f.pick("szListBox2", QStringLiteral("加班"));
     f.click("cmddelitem");
-    QCOMPARE(f.bytes("szdetailshou.txt"), file({"奖金-年终奖", "工资-基本工资"}));
+    QCOMPARE(f.bytes("szdetailshou.txt"), listFile({"奖金-年终奖", "工资-基本工资"}));
     QCOMPARE(f.entries("szListBox2"), QStringList{"基本工资"});
     f.pick("szListBox", QStringLiteral("红利"));
     f.click("cmddelitem");
     QCOMPARE(f.entries("szListBox"), QStringList{"工资"});
-    QCOMPARE(f.bytes("szsubshou.txt"), file({"工资"}));
-    QCOMPARE(f.bytes("szdetailshou.txt"), file({"奖金-年终奖", "工资-基本工资"}));
+    QCOMPARE(f.bytes("szsubshou.txt"), listFile({"工资"}));
+    QCOMPARE(f.bytes("szdetailshou.txt"), listFile({"奖金-年终奖", "工资-基本工资"}));
     QVERIFY(f.tp.dialogs.shown.isEmpty());
 }
 
@@ -765,7 +750,7 @@ void TestSettingsWindow::missingMinorFileShownOnAdd() {
     f.click("cmdadditem");
     QCOMPARE(f.tp.dialogs.errors(), QStringList{"File not found."});
     QCOMPARE(f.entries("szListBox"), kSpendingMajors + QStringList{"娱乐"});
-    QCOMPARE(f.bytes("szsubzhi.txt"), file(kSpendingMajors + QStringList{"娱乐"}));
+    QCOMPARE(f.bytes("szsubzhi.txt"), listFile(kSpendingMajors + QStringList{"娱乐"}));
     QCOMPARE(f.bytes("szdetailzhi.txt"), QByteArray("<missing>"));
 }
 
