@@ -45,6 +45,7 @@ private slots:
     void pagesShowTheLedger_data();
     void pagesShowTheLedger();
     void comingBackToAPageRunsItsStatementAgain();
+    void everyRowOfALongResultCounts();
     void aFailingPageShowsTheErrorAndStaysUsable();
     void aWindowThatCannotOpenLeavesTheLedgerUsable();
 };
@@ -141,6 +142,25 @@ void TestChartsWindow::pagesShowTheLedger() {
         QVERIFY(pie);
         QCOMPARE(pie->count(), 0);
     }
+}
+
+void TestChartsWindow::everyRowOfALongResultCounts() {
+    // 400 days of income, one yuan a day: more rows than a grid fetches at first.
+    TestProgram tp;
+    tp.exec(QStringLiteral(
+        "with recursive d(n) as (select 0 union all select n + 1 from d where n < 399) "
+        "insert into mysalary (adddate, sz, szdl, money) "
+        "select date('2005-01-01', '+' || n || ' days'), '收入', '工资', 1 from d"));
+    ChartsWindow w(tp.context());
+    showPage(w, 2);
+    const QList<SeriesPoint> months = w.points(2);
+    QCOMPARE(months.size(), 14); // 2005-01 to 2006-02
+    QCOMPARE(months.first(), (SeriesPoint{"2005-01", 31}));
+    QCOMPARE(months.last(), (SeriesPoint{"2006-02", 4}));
+    double total = 0;
+    for (const SeriesPoint& p : months)
+        total += p.value;
+    QCOMPARE(total, 400.0);
 }
 
 void TestChartsWindow::comingBackToAPageRunsItsStatementAgain() {

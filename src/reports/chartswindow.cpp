@@ -8,6 +8,7 @@
 #include <QChart>
 #include <QChartView>
 #include <QScreen>
+#include <QSqlQuery>
 #include <QSqlQueryModel>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -25,12 +26,14 @@ QList<std::pair<QVariant, QVariant>> resultRows(QueryDataset& dataset) {
     QList<std::pair<QVariant, QVariant>> rows;
     if (!dataset.isOpen())
         return rows;
-    QSqlQueryModel* model = dataset.model();
-    while (model->canFetchMore())
-        model->fetchMore();
-    rows.reserve(model->rowCount());
-    for (int r = 0; r < model->rowCount(); ++r)
-        rows.append({model->data(model->index(r, 0)), model->data(model->index(r, 1))});
+    // Read straight from the result rather than cell by cell through the model: a month
+    // chart reads a row per day of the ledger, thousands of them.
+    QSqlQuery result = dataset.model()->query();
+    if (!result.seek(0))
+        return rows;
+    do
+        rows.append({result.value(0), result.value(1)});
+    while (result.next());
     return rows;
 }
 
