@@ -2,6 +2,7 @@
 // cancel), what a refused batch leaves, immediate writes, and reading large tables in pages.
 #include "data/tabledataset.h"
 #include "platform/apperror.h"
+#include "support/errors.h"
 #include "support/testprogram.h"
 
 #include <QAbstractItemModelTester>
@@ -62,15 +63,6 @@ const QList<QStringList> kFiveStored{{"1", "1", "0", "m1"},
                                      {"3", "3", "0", "m3"},
                                      {"4", "4", "0", "m4"},
                                      {"5", "5", "0", "m5"}};
-
-QString errorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const AppError& e) {
-        return e.text();
-    }
-    return QStringLiteral("<no error>");
-}
 
 } // namespace
 

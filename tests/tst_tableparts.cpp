@@ -5,6 +5,7 @@
 #include "data/rowlayout.h"
 #include "data/transactionguard.h"
 #include "platform/apperror.h"
+#include "support/errors.h"
 #include "support/testprogram.h"
 
 #include <QSqlError>
@@ -23,15 +24,6 @@ QStringList shown(const RowLayout& layout) {
                          : QString::number(p.stored));
     }
     return out;
-}
-
-QString errorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const AppError& e) {
-        return e.text();
-    }
-    return QStringLiteral("<no error>");
 }
 
 } // namespace

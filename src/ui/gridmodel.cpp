@@ -52,30 +52,22 @@ const GridColumn* GridModel::column(int sourceColumn) const {
 }
 
 QString GridModel::displayText(int row, int sourceColumn) const {
-    const GridColumn* c = column(sourceColumn);
-    const QVariant v = m_dataset->value(row, sourceColumn);
-    if (!c || v.isNull())
-        return {};
-    switch (c->kind) {
-    case ColumnKind::Amount:
-        return v.typeId() == QMetaType::QString ? v.toString() : formats::amountCell(v.toDouble());
-    case ColumnKind::YesNo:
-        return v.toBool() ? QStringLiteral("是") : QStringLiteral("否");
-    case ColumnKind::Date:
-    case ColumnKind::PickList:
-    case ColumnKind::Text:
-        return formats::toText(v);
-    }
-    return v.toString();
+    return cellText(column(sourceColumn), m_dataset->value(row, sourceColumn), false);
 }
 
 QString GridModel::exportText(const GridColumn* c, const QVariant& v) {
+    return cellText(c, v, true);
+}
+
+QString GridModel::cellText(const GridColumn* c, const QVariant& v, bool plainAmounts) {
     if (!c || v.isNull())
         return {};
     switch (c->kind) {
     case ColumnKind::Amount:
-        // Amounts as plain numbers for a spreadsheet.
-        return v.typeId() == QMetaType::QString ? v.toString() : formats::general(v.toDouble());
+        if (v.typeId() == QMetaType::QString)
+            return v.toString();
+        // On screen with the yuan sign and grouping; for a spreadsheet as a plain number.
+        return plainAmounts ? formats::general(v.toDouble()) : formats::amountCell(v.toDouble());
     case ColumnKind::YesNo:
         return v.toBool() ? QStringLiteral("是") : QStringLiteral("否");
     case ColumnKind::Date:

@@ -42,6 +42,8 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
 private:
+    // The text of a cell of column `c` holding `value`; amounts plain or as shown.
+    static QString cellText(const GridColumn* c, const QVariant& value, bool plainAmounts);
     TableDataset* m_dataset;
     QList<GridColumn> m_columns;
     QList<int> m_fieldOfDeclared;
