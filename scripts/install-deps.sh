@@ -9,8 +9,9 @@ $SUDO apt-get install -y -q --no-install-recommends \
   build-essential cmake pkg-config \
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite qt6-charts-dev libqt6charts6 \
   libqt6opengl6-dev libxkbcommon-dev libsqlite3-dev libgl-dev \
-  libsodium-dev \
+  libsodium-dev libzip-dev libofx-dev libfreexl-dev \
+  qt6-translations-l10n \
   fonts-arphic-uming \
-  xvfb xauth \
+  xvfb xauth xdotool \
   clang libclang-rt-14-dev \
   desktop-file-utils appstream dpkg-dev
