@@ -15,6 +15,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <QWindow>
 
 namespace {
 
@@ -98,6 +99,8 @@ private slots:
     void buttons_data();
     void buttons();
     void tabOrder();
+    void keysPressTheFocusedButton_data();
+    void keysPressTheFocusedButton();
     void passwordGate_data();
     void passwordGate();
     void eachButtonOpensItsWindow();
@@ -191,6 +194,27 @@ void TestMainWindow::tabOrder() {
         w = w->nextInFocusChain();
     } while (w && w != bank.button(QStringLiteral("sz")));
     QCOMPARE(order, (QStringList{"sz", "jd", "cx", "login", "logoff", "sys"}));
+}
+
+void TestMainWindow::keysPressTheFocusedButton_data() {
+    QTest::addColumn<int>("key");
+    QTest::newRow("Enter") << int(Qt::Key_Return);
+    QTest::newRow("keypad Enter") << int(Qt::Key_Enter);
+    QTest::newRow("Space") << int(Qt::Key_Space);
+}
+
+void TestMainWindow::keysPressTheFocusedButton() {
+    QFETCH(int, key);
+    TestProgram tp;
+    OpenedWindows opened;
+    MainWindow bank(tp.context(), QString(), opened.windows());
+    opened.expectedParent = &bank;
+    bank.show();
+    QVERIFY(QTest::qWaitForWindowActive(&bank));
+    bank.button(QStringLiteral("cx"))->setFocus(Qt::TabFocusReason);
+    // Through the window, as the window system delivers a key: to the focused button.
+    QTest::keyClick(bank.windowHandle(), Qt::Key(key));
+    QTRY_COMPARE(opened.log, QStringList{"savings"});
 }
 
 void TestMainWindow::passwordGate_data() {

@@ -5,6 +5,7 @@
 #include "platform/dialogs.h"
 #include "platform/widgets/look.h"
 
+#include <QKeyEvent>
 #include <QScreen>
 #include <QShowEvent>
 #include <QStyle>
@@ -67,6 +68,17 @@ void MainWindow::showEvent(QShowEvent* event) {
         }
     }
     QWidget::showEvent(event);
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+    // Enter presses the focused button, as Space does: a button ignores Enter, so it comes here.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    auto* focused = qobject_cast<QToolButton*>(focusWidget());
+    if (enter && event->modifiers() == Qt::NoModifier && focused && focused->parent() == this) {
+        focused->animateClick();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 QToolButton* MainWindow::makeButton(const QString& name, const QString& caption, int left, int top,

@@ -155,8 +155,26 @@ QString dateText(const QDate& d) {
     return d.toString(QStringLiteral("yyyy-MM-dd"));
 }
 
+QString halfWidthDigits(const QString& text) {
+    QString out = text;
+    for (QChar& c : out) {
+        const char16_t u = c.unicode();
+        if (u >= 0xFF10 && u <= 0xFF19)
+            c = QChar(u'0' + (u - 0xFF10));
+        else if (u == 0xFF0E)
+            c = u'.';
+        else if (u == 0xFF0D)
+            c = u'-';
+        else if (u == 0xFF0B)
+            c = u'+';
+        else if (u == 0x3000)
+            c = u' ';
+    }
+    return out;
+}
+
 QDate parseDate(const QString& text) {
-    const QString t = text.trimmed();
+    const QString t = halfWidthDigits(text).trimmed();
     QDate d;
     if (t.size() == 10 && t.at(4) == u'-' && t.at(7) == u'-')
         d = QDate::fromString(t, QStringLiteral("yyyy-MM-dd"));
@@ -167,7 +185,7 @@ QDate parseDate(const QString& text) {
 
 double parseNumber(const QString& text) {
     bool ok = false;
-    const QString t = text.trimmed();
+    const QString t = halfWidthDigits(text).trimmed();
     const double v = QLocale::c().toDouble(t, &ok);
     if (!ok || t.isEmpty() || !std::isfinite(v))
         throw AppError(QStringLiteral("'%1' is not a valid floating point value").arg(text));
@@ -183,7 +201,7 @@ double parseAmount(const QString& text) {
 
 int parseInteger(const QString& text) {
     bool ok = false;
-    const int v = text.trimmed().toInt(&ok);
+    const int v = halfWidthDigits(text).trimmed().toInt(&ok);
     if (!ok)
         throw AppError(QStringLiteral("'%1' is not a valid integer value").arg(text));
     return v;

@@ -32,9 +32,14 @@ QString general(double value);
 // (so 1.005 rounds to 1.01 rather than to its binary neighbour).
 QString roundedDecimal(double value, int decimals);
 
+// Full-width digits, point, signs and the ideographic space, as a Chinese input method types
+// them (１２．５), as their ASCII forms; every other character as it is.
+QString halfWidthDigits(const QString& text);
+
 // Strict "yyyy-MM-dd" dates.
 QString dateText(const QDate& d);
 // Throws AppError("'<text>' is not a valid date") unless `text` is a real "yyyy-MM-dd" date.
+// Full-width digits read as the digits they are, here and in the number conversions below.
 QDate parseDate(const QString& text);
 // Throws AppError("'<text>' is not a valid floating point value") unless `text` is a number.
 double parseNumber(const QString& text);

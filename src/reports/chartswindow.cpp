@@ -4,6 +4,7 @@
 #include "platform/context.h"
 #include "platform/widgets/look.h"
 #include "reports/chartdrawing.h"
+#include "ui/fixeddialog.h"
 
 #include <QChart>
 #include <QChartView>
@@ -20,6 +21,8 @@ namespace {
 const QString kCaption = QStringLiteral("收支平衡图");
 constexpr int kOpeningWidth = 534;
 constexpr int kOpeningHeight = 453;
+constexpr int kMinimumWidth = 420;
+constexpr int kMinimumHeight = 340;
 
 // Every row of the dataset's result as (x, y), in result order.
 QList<std::pair<QVariant, QVariant>> resultRows(QueryDataset& dataset) {
@@ -47,9 +50,12 @@ ChartsWindow::ChartsWindow(const Context& context, QWidget* parent)
     m_szChart.open();
 
     setObjectName(QStringLiteral("fmchart"));
+    keepOpenAndInView(this);
     setWindowTitle(kCaption);
     setFont(programFont());
     setSizeGripEnabled(true);
+    // Smaller than this, the axis labels of the bar and line charts run into each other.
+    setMinimumSize(kMinimumWidth, kMinimumHeight);
     resize(kOpeningWidth, kOpeningHeight);
     buildPages();
     if (const QScreen* s = screen()) {

@@ -69,6 +69,7 @@ QueryWindow::QueryWindow(const Context& context, QWidget* parent)
     m_statusbarQuery.open();
 
     setObjectName(QStringLiteral("fmszquery"));
+    keepOpenAndInView(this);
     setWindowTitle(kCaption);
     setFont(programFont());
     setFixedSize(kClientWidth, kClientHeight);

@@ -21,6 +21,7 @@ constexpr int kClientHeight = 420;
 SettingsWindow::SettingsWindow(const Context& context, QWidget* parent)
     : QDialog(parent, fixedDialogFlags()) {
     setObjectName(QStringLiteral("fmsys"));
+    keepOpenAndInView(this);
     setWindowTitle(QStringLiteral("系统设置"));
     setFont(programFont());
 

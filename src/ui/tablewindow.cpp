@@ -19,6 +19,7 @@ TableWindow::TableWindow(const Context& context, const Options& options, QList<G
                          QWidget* parent)
     : QDialog(parent, fixedDialogFlags()), m_context(context) {
     setObjectName(options.objectName);
+    keepOpenAndInView(this);
     setWindowTitle(options.caption);
     setFont(programFont());
 

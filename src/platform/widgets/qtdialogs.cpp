@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QVBoxLayout>
 
@@ -44,6 +45,12 @@ QMessageBox::Icon messageIcon(Dialogs::Icon icon) {
 }
 
 } // namespace
+
+QString suffixOfFilter(const QString& filter) {
+    static const QRegularExpression pattern(QStringLiteral("\\*\\.([A-Za-z0-9]+)"));
+    const QRegularExpressionMatch m = pattern.match(filter);
+    return m.hasMatch() ? m.captured(1) : QString();
+}
 
 Dialogs::Answer QtDialogs::message(const QString& caption, const QString& text, Buttons buttons,
                                    Icon icon, Answer defaultAnswer) {
@@ -92,6 +99,9 @@ std::optional<QString> QtDialogs::input(const QString& caption, const QString& p
     label->setBuddy(edit);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
     buttons->button(QDialogButtonBox::Ok)->setDefault(true);
+    // The box's own captions, whatever language Qt's translation gives its standard buttons.
+    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("OK"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Cancel"));
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     layout->addWidget(label);
@@ -109,9 +119,12 @@ std::optional<QString> QtDialogs::input(const QString& caption, const QString& p
 
 std::optional<QString> QtDialogs::saveFileName(const QString& caption, const QString& suggested,
                                                const QString& filter) {
-    const QString path =
-        QFileDialog::getSaveFileName(QApplication::activeWindow(), caption, suggested, filter);
-    if (path.isEmpty())
+    QFileDialog dialog(QApplication::activeWindow(), caption, suggested, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    // A name typed without the filter's ending gets it ("账本" is saved as "账本.csv").
+    dialog.setDefaultSuffix(suffixOfFilter(filter));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
-    return path;
+    return dialog.selectedFiles().constFirst();
 }

@@ -12,3 +12,7 @@ public:
     std::optional<QString> saveFileName(const QString& caption, const QString& suggested,
                                         const QString& filter) override;
 };
+
+// The file ending the first pattern of a file-dialog filter names: "csv" for
+// "CSV 文件 (*.csv)", empty when it names none.
+QString suffixOfFilter(const QString& filter);
