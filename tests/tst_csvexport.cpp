@@ -10,7 +10,9 @@
 #include "reports/querygridmodel.h"
 #include "reports/querywindow.h"
 #include "support/files.h"
+#include "support/filesizelimit.h"
 #include "support/testprogram.h"
+#include "support/umaskscope.h"
 #include "ui/csvexport.h"
 #include "ui/datagrid.h"
 
@@ -55,8 +57,7 @@ QList<QStringList> readBack(const QString& path) {
 }
 
 std::unique_ptr<LedgerWindow> openLedger(TestProgram& tp) {
-    auto w =
-        std::make_unique<LedgerWindow>(tp.context(), WindowFactory{}, WindowFactory{});
+    auto w = std::make_unique<LedgerWindow>(tp.context(), WindowFactory{}, WindowFactory{});
     w->show();
     return w;
 }
@@ -87,6 +88,11 @@ private slots:
     void queryGridExportsRowsNotYetFetched();
     void cancelledExportLeavesNothing();
     void unwritableTargetIsAnErrorAndLeavesNothing();
+    void fullDiskKeepsTheEarlierExport();
+    void exportIsOwnerOnly_data();
+    void exportIsOwnerOnly();
+    void formulasAreNeutralisedAmountsAreNot_data();
+    void formulasAreNeutralisedAmountsAreNot();
     void everyGridOffersTheExport();
     void menuEntryWritesTheChosenFile();
 };
@@ -106,6 +112,24 @@ void TestCsvExport::fieldQuoting_data() {
     QTest::newRow("blanks") << QStringLiteral(" 12 ") << QStringLiteral(" 12 ");
     QTest::newRow("negative number") << QStringLiteral("-1234.5") << QStringLiteral("-1234.5");
     QTest::newRow("semicolon") << QStringLiteral("a;b") << QStringLiteral("a;b");
+    // A field a spreadsheet would run as a formula goes out behind a '.
+    QTest::newRow("formula =") << QStringLiteral("=1+2") << QStringLiteral("'=1+2");
+    QTest::newRow("formula +") << QStringLiteral("+1+2") << QStringLiteral("'+1+2");
+    QTest::newRow("formula -") << QStringLiteral("-2+3+cmd|' /C calc'!A0")
+                               << QStringLiteral("'-2+3+cmd|' /C calc'!A0");
+    QTest::newRow("formula @") << QStringLiteral("@SUM(A1)") << QStringLiteral("'@SUM(A1)");
+    QTest::newRow("leading tab") << QStringLiteral("\t=1") << QStringLiteral("'\t=1");
+    QTest::newRow("leading CR") << QStringLiteral("\r=1") << QStringLiteral("\"'\r=1\"");
+    QTest::newRow("formula with comma")
+        << QStringLiteral("=HYPERLINK(\"http://x\",\"y\")")
+        << QStringLiteral("\"'=HYPERLINK(\"\"http://x\"\",\"\"y\"\")\"");
+    QTest::newRow("= later on") << QStringLiteral("a=b") << QStringLiteral("a=b");
+    QTest::newRow("only a minus") << QStringLiteral("-") << QStringLiteral("'-");
+    QTest::newRow("positive number") << QStringLiteral("+5") << QStringLiteral("+5");
+    QTest::newRow("fraction") << QStringLiteral("-.5") << QStringLiteral("-.5");
+    QTest::newRow("NUL dropped") << QString::fromUtf16(u"a\u0000b", 3) << QStringLiteral("ab");
+    QTest::newRow("NUL before a formula")
+        << QString::fromUtf16(u"\u0000=1", 3) << QStringLiteral("=1");
 }
 
 void TestCsvExport::fieldQuoting() {
@@ -281,6 +305,91 @@ void TestCsvExport::unwritableTargetIsAnErrorAndLeavesNothing() {
     const QString path = out.filePath(QStringLiteral("missing/ledger.csv"));
     QVERIFY_THROWS_EXCEPTION(AppError, writeGridCsv(*ledger->grid(), path));
     QCOMPARE(filesIn(out.path()), QStringList());
+}
+
+void TestCsvExport::fullDiskKeepsTheEarlierExport() {
+    // A small export that does not fit (no file may grow past 64 bytes, as on a full disk):
+    // the export says so, and the earlier export at that path is still there.
+    TestProgram tp;
+    insertMany(tp, 10);
+    auto ledger = openLedger(tp);
+    QTemporaryDir out;
+    const QString path = out.filePath(QStringLiteral("ledger.csv"));
+    writeAll(path, "earlier export");
+    QString error;
+    {
+        FileSizeLimit limit(64);
+        if (!limit.ok())
+            QSKIP("cannot limit the file size here");
+        try {
+            writeGridCsv(*ledger->grid(), path);
+        } catch (const AppError& e) {
+            error = e.text();
+        }
+    }
+    QVERIFY2(error.startsWith(QStringLiteral("无法写入 %1：").arg(path)), qPrintable(error));
+    QCOMPARE(readAll(path), QByteArray("earlier export"));
+    QCOMPARE(filesIn(out.path()), QStringList{QStringLiteral("ledger.csv")});
+}
+
+void TestCsvExport::exportIsOwnerOnly_data() {
+    QTest::addColumn<int>("mask");
+    QTest::addColumn<bool>("existing"); // an earlier export, readable by all, is replaced
+    QTest::newRow("umask 000") << 0 << false;
+    QTest::newRow("umask 022") << 022 << false;
+    QTest::newRow("umask 077") << 077 << false;
+    QTest::newRow("over a 0644 file") << 022 << true;
+}
+
+void TestCsvExport::exportIsOwnerOnly() {
+    // The file holds the whole ledger, as the books do: owner-only whatever the umask.
+    QFETCH(int, mask);
+    QFETCH(bool, existing);
+    TestProgram tp;
+    insertMany(tp, 3);
+    auto ledger = openLedger(tp);
+    QTemporaryDir out;
+    const QString path = out.filePath(QStringLiteral("ledger.csv"));
+    if (existing) {
+        writeAll(path, "earlier export");
+        QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner |
+                                                QFile::ReadGroup | QFile::ReadOther));
+    }
+    {
+        UmaskScope scope{mode_t(mask)};
+        QVERIFY(writeGridCsv(*ledger->grid(), path));
+    }
+    QCOMPARE(modeOf(path), 0600u);
+    QCOMPARE(readAll(path).count("\r\n"), 4);
+}
+
+void TestCsvExport::formulasAreNeutralisedAmountsAreNot_data() {
+    QTest::addColumn<bool>("unsaved"); // an unsaved row: the export goes cell by cell
+    QTest::newRow("rows read from the table") << false;
+    QTest::newRow("rows read from the grid") << true;
+}
+
+void TestCsvExport::formulasAreNeutralisedAmountsAreNot() {
+    // Text cells that a spreadsheet would run go out behind a '; the amount -3 stays a number.
+    QFETCH(bool, unsaved);
+    TestProgram tp;
+    tp.exec(
+        QStringLiteral("insert into mysalary(adddate,sz,szdl,szxl,money,zffs,memo) values "
+                       "('2026-12-01','支出','=1+2','@x',-3,'+86 1','-2+3+cmd|'' /C calc''!A0')"));
+    auto ledger = openLedger(tp);
+    if (unsaved) {
+        TableDataset* d = ledger->dataset();
+        d->append();
+        d->setValue(d->fieldIndex(QStringLiteral("adddate")), QStringLiteral("2026-12-09"));
+    }
+    QTemporaryDir out;
+    const QString path = out.filePath(QStringLiteral("ledger.csv"));
+    QVERIFY(writeGridCsv(*ledger->grid(), path));
+    const QList<QByteArray> lines = readAll(path).split('\n');
+    QVERIFY(lines.size() >= 2);
+    QCOMPARE(lines.at(1), QStringLiteral("2026-12-01,支出,'=1+2,'@x,-3,'+86 1,'-2+3+cmd|' /C "
+                                         "calc'!A0\r")
+                              .toUtf8());
 }
 
 void TestCsvExport::everyGridOffersTheExport() {

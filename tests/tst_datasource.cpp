@@ -5,8 +5,10 @@
 #include "data/schema.h"
 #include "platform/apperror.h"
 #include "support/files.h"
+#include "support/filesizelimit.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlQuery>
@@ -86,6 +88,9 @@ private slots:
     void rewriteKeepsPermissions();
     void rewriteThroughASymlink();
     void unwritablePlaceIsReported();
+    void fullDiskKeepsTheOldFile();
+    void oddFilesAreRefusedWithoutWaiting_data();
+    void oddFilesAreRefusedWithoutWaiting();
     void pathWithALineBreakIsNeverWritten_data();
     void pathWithALineBreakIsNeverWritten();
     void readDatabasePath_data();
@@ -368,6 +373,83 @@ void TestDataSource::unwritablePlaceIsReported() {
     QCOMPARE(datasource::writeEntry(dir.path(), QStringLiteral("/p/Salary.mdb"), &reason),
              datasource::WriteResult::CannotOpen);
     QCOMPARE(reason, QStringLiteral("Is a directory"));
+}
+
+void TestDataSource::fullDiskKeepsTheOldFile() {
+    // The new contents do not fit (no file may grow past 16 bytes, as on a full disk): the
+    // rewrite says so and the user's file, with its other data source, is as it was.
+    QTemporaryDir dir;
+    const QString ini = dir.filePath(QStringLiteral("odbc.ini"));
+    const QByteArray old = "[ODBC Data Sources]\nother=PostgreSQL\n\n[other]\nDriver=PostgreSQL\n"
+                           "Servername=localhost\nDatabase=household\n";
+    writeAll(ini, old);
+    QString reason;
+    datasource::WriteResult result;
+    {
+        FileSizeLimit limit(16);
+        if (!limit.ok())
+            QSKIP("cannot limit the file size here");
+        result = datasource::writeEntry(ini, QStringLiteral("/p/Salary.mdb"), &reason);
+    }
+    QCOMPARE(result, datasource::WriteResult::CannotWrite);
+    QVERIFY(!reason.isEmpty());
+    QCOMPARE(readAll(ini), old);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+             QStringList{QStringLiteral("odbc.ini")});
+}
+
+void TestDataSource::oddFilesAreRefusedWithoutWaiting_data() {
+    QTest::addColumn<QString>("kind");   // what stands at the ini file's place
+    QTest::addColumn<QString>("reason"); // what the refusal says
+    QTest::newRow("FIFO") << "fifo"
+                          << "是一个命名管道，不是普通文件";
+    QTest::newRow("link to a FIFO") << "link to fifo"
+                                    << "是一个命名管道，不是普通文件";
+    QTest::newRow("link to a device") << "link to /dev/null"
+                                      << "是一个设备文件，不是普通文件";
+    QTest::newRow("link to a folder") << "link to folder"
+                                      << "Is a directory";
+}
+
+void TestDataSource::oddFilesAreRefusedWithoutWaiting() {
+    // Only a regular file is read or replaced: a FIFO must not hang the start (nobody ever
+    // writes into it), and a device reached through a link must stay a device.
+    QFETCH(QString, kind);
+    QFETCH(QString, reason);
+    QTemporaryDir dir;
+    const QString ini = dir.filePath(QStringLiteral("odbc.ini"));
+    const QString fifo = dir.filePath(QStringLiteral("pipe"));
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("folder"))));
+    if (kind == "fifo")
+        QCOMPARE(::mkfifo(QFile::encodeName(ini).constData(), 0600), 0);
+    else if (kind == "link to fifo")
+        QVERIFY(QFile::link(fifo, ini));
+    else if (kind == "link to /dev/null")
+        QVERIFY(QFile::link(QStringLiteral("/dev/null"), ini));
+    else
+        QVERIFY(QFile::link(dir.filePath(QStringLiteral("folder")), ini));
+    struct stat before {};
+    QCOMPARE(::stat(QFile::encodeName(ini).constData(), &before), 0);
+
+    QElapsedTimer clock;
+    clock.start();
+    QString why;
+    QCOMPARE(datasource::writeEntry(ini, QStringLiteral("/p/Salary.mdb"), &why),
+             datasource::WriteResult::CannotOpen);
+    QCOMPARE(why, reason);
+    try {
+        datasource::readDatabasePath(ini);
+        QFAIL("read a data source from something that is not a file");
+    } catch (const AppError&) {
+    }
+    QVERIFY(clock.elapsed() < 2000);
+
+    struct stat after {};
+    QCOMPARE(::stat(QFile::encodeName(ini).constData(), &after), 0);
+    QCOMPARE(after.st_mode & S_IFMT, before.st_mode & S_IFMT);
+    QCOMPARE(after.st_ino, before.st_ino);
+    QCOMPARE(QFileInfo(ini).isSymLink(), kind != "fifo");
 }
 
 void TestDataSource::pathWithALineBreakIsNeverWritten_data() {

@@ -2,6 +2,7 @@
 #include "data/formats.h"
 #include "platform/apperror.h"
 
+#include <QRandomGenerator>
 #include <QTest>
 #include <limits>
 
@@ -14,6 +15,7 @@ private slots:
     void fixed2();
     void general_data();
     void general();
+    void generalOfWholeCents();
     void parseDate_data();
     void parseDate();
     void parseNumberRejects_data();
@@ -85,12 +87,37 @@ void TestFormats::general_data() {
     QTest::newRow("smallest plain") << 0.00001 << "0.00001";
     QTest::newRow("15 significant") << 1.0 / 3.0 << "0.333333333333333";
     QTest::newRow("negative exponent") << -2.5e16 << "-2.5E16";
+    QTest::newRow("cents") << 0.05 << "0.05";
+    QTest::newRow("negative cents") << -42.75 << "-42.75";
+    QTest::newRow("negative zero") << -0.0 << "0";
+    QTest::newRow("largest amount") << 9999999999999.99 << "9999999999999.99";
+    QTest::newRow("half a cent") << 0.005 << "0.005";
+    QTest::newRow("past whole cents") << 1234.5678 << "1234.5678";
+    QTest::newRow("amount limit") << 1e13 << "10000000000000";
 }
 
 void TestFormats::general() {
     QFETCH(double, value);
     QFETCH(QString, text);
     QCOMPARE(formats::general(value), text);
+}
+
+void TestFormats::generalOfWholeCents() {
+    // Amounts of whole cents, of every size up to the limit, read as the decimal they are.
+    QRandomGenerator random(20);
+    for (int i = 0; i < 20000; ++i) {
+        const qint64 cents = qint64(random.bounded(Q_INT64_C(999999999999999))) *
+                             (random.bounded(2) ? 1 : -1) / (i % 2 ? 1 : qint64(1) << (i % 40));
+        const double value = double(cents) / 100;
+        QString expected = QString::number(value, 'f', 2);
+        if (expected.endsWith(u'0'))
+            expected.chop(1);
+        if (expected.endsWith(QLatin1String(".0")))
+            expected.chop(2);
+        if (expected == QLatin1String("-0"))
+            expected = QStringLiteral("0");
+        QCOMPARE(formats::general(value), expected);
+    }
 }
 
 void TestFormats::parseDate_data() {
@@ -219,6 +246,30 @@ void TestFormats::cellText_data() {
                          << "文本中不能有控制字符：第 2 个字符是 U+007F";
     QTest::newRow("C1 control") << QString::fromUtf16(u"备注\u0085")
                                 << "文本中不能有控制字符：第 3 个字符是 U+0085";
+    // Half of a UTF-16 pair: the store would lose the character after it.
+    QTest::newRow("pair") << QString::fromUtf16(u"红包\U0001F9E7") << "";
+    QTest::newRow("lone high surrogate") << QString::fromUtf16(u"a\xD83E"
+                                                               u"b",
+                                                               3)
+                                         << "文本中不能有不成对的代理字符：第 2 个字符是 U+D83E";
+    QTest::newRow("high surrogate at the end")
+        << QString::fromUtf16(u"ab\xD83E", 3)
+        << "文本中不能有不成对的代理字符：第 3 个字符是 U+D83E";
+    QTest::newRow("lone low surrogate") << QString::fromUtf16(u"\xDDE7x", 2)
+                                        << "文本中不能有不成对的代理字符：第 1 个字符是 U+DDE7";
+    QTest::newRow("pair reversed") << QString::fromUtf16(u"\xDDE7\xD83E", 2)
+                                   << "文本中不能有不成对的代理字符：第 1 个字符是 U+DDE7";
+    QTest::newRow("after a pair") << QString::fromUtf16(u"\U0001F9E7\xDDE7", 3)
+                                  << "文本中不能有不成对的代理字符：第 3 个字符是 U+DDE7";
+    // Marks that make the text read differently from the order in which it is stored.
+    for (const char16_t c : {u'\u202A', u'\u202B', u'\u202C', u'\u202D', u'\u202E', u'\u2066',
+                             u'\u2067', u'\u2068', u'\u2069'}) {
+        const QString code = QString::number(unsigned(c), 16).toUpper();
+        QTest::newRow(qPrintable(QStringLiteral("U+") + code))
+            << QStringLiteral("工资") + QChar(c) + QStringLiteral("001")
+            << QStringLiteral("文本中不能有改变文字方向的控制字符：第 3 个字符是 U+") + code;
+    }
+    QTest::newRow("right-to-left mark") << QString::fromUtf16(u"a\u200Fb") << "";
 }
 
 void TestFormats::cellText() {

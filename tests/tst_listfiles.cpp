@@ -2,9 +2,13 @@
 // shipped files.
 #include "lists/gbk.h"
 #include "lists/listfiles.h"
+#include "lists/listleftovers.h"
 #include "platform/apperror.h"
+#include "support/files.h"
 #include "support/filesizelimit.h"
+#include "support/umaskscope.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -105,6 +109,11 @@ private slots:
     void missing();
     void failedRewriteKeepsOldFile_data();
     void failedRewriteKeepsOldFile();
+    void failedAppendLeavesNoHalfLine();
+    void newListFilesAreOwnerOnly_data();
+    void newListFilesAreOwnerOnly();
+    void staleRewritesAreCleared_data();
+    void staleRewritesAreCleared();
     void gbkConversions();
     void shippedFiles_data();
     void shippedFiles();
@@ -501,6 +510,77 @@ void TestListFiles::failedRewriteKeepsOldFile() {
     QCOMPARE(folder.bytes("szdetailshou.txt"), old);
     QCOMPARE(folder.bytes("szsubshou.txt"), old);
     QCOMPARE(folder.names(), (QStringList{"szdetailshou.txt", "szsubshou.txt"}));
+}
+
+void TestListFiles::failedAppendLeavesNoHalfLine() {
+    // Only part of the line fits (as on a full disk): the append fails and the file is as it
+    // was, so the next append starts a line of its own instead of gluing onto half of one.
+    ListFolder folder;
+    const QByteArray old = g("餐饮-午餐\r\n");
+    folder.put("szdetailzhi.txt", old);
+    QString error;
+    {
+        FileSizeLimit limit(old.size() + 4);
+        if (!limit.ok())
+            QSKIP("cannot limit the file size here");
+        error = errorOf([&] {
+            lists::appendDetail(folder.program(), Direction::Expenditure, g("新细类1餐饮"));
+        });
+    }
+    QCOMPARE(error, QStringLiteral("I/O error %1").arg(EFBIG));
+    QCOMPARE(folder.bytes("szdetailzhi.txt"), old);
+    lists::appendDetail(folder.program(), Direction::Expenditure, g("餐饮-新细类0号"));
+    QCOMPARE(folder.bytes("szdetailzhi.txt"), old + g("餐饮-新细类0号\r\n"));
+}
+
+void TestListFiles::newListFilesAreOwnerOnly_data() {
+    QTest::addColumn<int>("mask");
+    QTest::newRow("umask 000") << 0;
+    QTest::newRow("umask 022") << 022;
+    QTest::newRow("umask 077") << 077;
+}
+
+void TestListFiles::newListFilesAreOwnerOnly() {
+    QFETCH(int, mask);
+    ListFolder folder;
+    {
+        UmaskScope scope{mode_t(mask & 0777)};
+        lists::writeList(folder.program(), "bankname.txt", {g("中国银行")});
+    }
+    QCOMPARE(modeOf(folder.path("bankname.txt")), 0600u);
+    QCOMPARE(folder.bytes("bankname.txt"), g("中国银行\r\n"));
+}
+
+void TestListFiles::staleRewritesAreCleared_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("ageSeconds");
+    QTest::addColumn<bool>("removed");
+    QTest::newRow("a rewrite's copy") << "szdetailzhi.txt.new-a1B2c3" << 3600 << true;
+    QTest::newRow("copy of another list") << "CardName.txt.new-zzzzzz" << 3600 << true;
+    QTest::newRow("an earlier version's copy") << "szsubshou.txt.Xy12Ab" << 3600 << true;
+    QTest::newRow("a rewrite still running") << "szdetailzhi.txt.new-a1B2c3" << 5 << false;
+    QTest::newRow("a user's backup") << "cardname.txt.backup" << 3600 << false;
+    QTest::newRow("not a list's name") << "notes.txt.new-a1B2c3" << 3600 << false;
+    QTest::newRow("five characters") << "bankname.txt.new-a1B2c" << 3600 << false;
+    QTest::newRow("the list itself") << "szsubzhi.txt" << 3600 << false;
+}
+
+void TestListFiles::staleRewritesAreCleared() {
+    QFETCH(QString, name);
+    QFETCH(int, ageSeconds);
+    QFETCH(bool, removed);
+    ListFolder folder;
+    folder.put(name, g("餐饮-午餐\r\n"));
+    folder.put("szdetailzhi.txt", g("餐饮-午餐\r\n"));
+    const QDateTime now = QDateTime::currentDateTime();
+    QFile file(folder.path(name));
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QVERIFY(file.setFileTime(now.addSecs(-ageSeconds), QFileDevice::FileModificationTime));
+    file.close();
+
+    QCOMPARE(lists::removeStaleRewrites(folder.program(), now), removed ? 1 : 0);
+    QCOMPARE(QFile::exists(folder.path(name)), !removed);
+    QVERIFY(QFile::exists(folder.path("szdetailzhi.txt")));
 }
 
 void TestListFiles::gbkConversions() {

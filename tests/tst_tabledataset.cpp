@@ -84,6 +84,8 @@ private slots:
     void refusedBatchKeepsTheCache_data();
     void refusedBatchKeepsTheCache();
     void refusedBatchThenCancelAll();
+    void batchOverRowsAnotherProgramChanged_data();
+    void batchOverRowsAnotherProgramChanged();
     void flagNeverNull();
     void currentRowStaysAfterSave_data();
     void currentRowStaysAfterSave();
@@ -340,6 +342,72 @@ void TestTableDataset::refusedBatchKeepsTheCache() {
                                              {"8", "<null>", "0", "n3"}}));
     QVERIFY(!f.ds.hasPendingChanges());
     QCOMPARE(f.ds.rowCount(), 7);
+}
+
+void TestTableDataset::batchOverRowsAnotherProgramChanged_data() {
+    QTest::addColumn<QString>("ours");   // what the dataset does to the row m3
+    QTest::addColumn<QString>("theirs"); // what another connection did to it meanwhile
+    QTest::addColumn<QString>("verb");   // how the refusal names their action
+    QTest::newRow("we change, they change") << "change"
+                                            << "update"
+                                            << "修改";
+    QTest::newRow("we change, they delete") << "change"
+                                            << "delete"
+                                            << "删除";
+    QTest::newRow("we delete, they change") << "delete"
+                                            << "update"
+                                            << "修改";
+    QTest::newRow("we delete, they delete") << "delete"
+                                            << "delete"
+                                            << "删除";
+    QTest::newRow("we change a field they did not") << "change"
+                                                    << "update flag"
+                                                    << "修改";
+}
+
+void TestTableDataset::batchOverRowsAnotherProgramChanged() {
+    // The batch is refused whole, naming the row as it was read; nothing is written and
+    // every edit stays in the cache.
+    QFETCH(QString, ours);
+    QFETCH(QString, theirs);
+    QFETCH(QString, verb);
+    Loans f;
+    f.type(0, f.memo, QStringLiteral("fixed"));
+    if (ours == "change") {
+        f.type(2, f.money, 99.0);
+    } else {
+        f.ds.setCurrentRow(2);
+        f.ds.deleteCurrent();
+    }
+    f.ds.append();
+    f.ds.setValue(f.memo, QStringLiteral("n1"));
+    const QStringList cached = f.view();
+
+    if (theirs == "update")
+        f.tp.exec(QStringLiteral("update borrow set memo = 'theirs' where id = 3"));
+    else if (theirs == "update flag")
+        f.tp.exec(QStringLiteral("update borrow set flag = 1 where id = 3"));
+    else
+        f.tp.exec(QStringLiteral("delete from borrow where id = 3"));
+    const QList<QStringList> theirsStored = f.stored();
+
+    QCOMPARE(
+        errorOf([&] { f.ds.saveAll(); }),
+        QStringLiteral("保存没有进行：另一个程序在你修改期间%1了这一行：2026-03-01，借给别人，"
+                       "3，张三，m3。没有写入任何修改，你的修改都还保留着；请取消修改、重新打开"
+                       "后再改。")
+            .arg(verb));
+    QCOMPARE(f.stored(), theirsStored);
+    QCOMPARE(f.view(), cached);
+    QVERIFY(f.ds.hasPendingChanges());
+    QCOMPARE(f.ds.rowState(0), State::Changed);
+    QCOMPARE(f.ds.rowState(f.ds.rowCount() - 1), State::New);
+
+    // Read afresh, the rows can be edited again and saved.
+    f.ds.refresh();
+    f.type(0, f.memo, QStringLiteral("fixed"));
+    f.ds.saveAll();
+    QCOMPARE(f.stored().first(), (QStringList{"1", "1", "0", "fixed"}));
 }
 
 void TestTableDataset::refusedBatchThenCancelAll() {

@@ -9,6 +9,7 @@
 #include "data/leftovers.h"
 #include "data/querydataset.h"
 #include "data/schema.h"
+#include "lists/listleftovers.h"
 #include "platform/actionguard.h"
 #include "platform/clock.h"
 #include "platform/context.h"
@@ -91,6 +92,7 @@ std::optional<QString> runStartup(const Context& context, const QString& shipped
     const bool ok = guarded(context.dialogs, [&] {
         const QString db = datasource::databasePathFor(context.programFolder);
         books::removeStaleCreations(db, QDateTime::currentDateTime());
+        lists::removeStaleRewrites(context.programFolder, QDateTime::currentDateTime());
         try {
             if (!schema::createDatabase(db)) {
                 upgradeIndexes(db);

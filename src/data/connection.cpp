@@ -2,6 +2,7 @@
 
 #include "data/booksaccess.h"
 #include "data/datasourceentry.h"
+#include "data/sqlitetexts.h"
 #include "platform/apperror.h"
 
 #include <QFileInfo>
@@ -14,7 +15,7 @@ void throwSqlError(const QSqlError& error) {
     QString text = error.databaseText();
     if (text.isEmpty())
         text = error.text();
-    throw AppError(text.trimmed());
+    throw AppError(sqlitetexts::explained(text.trimmed()));
 }
 
 namespace {

@@ -9,7 +9,9 @@ class QIODevice;
 
 // Writes records as comma-separated values for spreadsheets: UTF-8, records ended by CR LF,
 // and a field quoted (with its quotes doubled) when it holds a comma, a quote, a CR or a LF, as
-// RFC 4180 describes. Output is buffered and written in blocks.
+// RFC 4180 describes. A field that a spreadsheet would run as a formula (it begins with =, +,
+// -, @, a tab or a CR and is not a plain number such as -3) goes out behind a ', and NUL bytes
+// are dropped. Output is buffered and written in blocks.
 class CsvWriter {
 public:
     explicit CsvWriter(QIODevice& out);

@@ -1,13 +1,15 @@
 #include "data/datasourceentry.h"
 
 #include "platform/apperror.h"
+#include "platform/atomicfile.h"
+#include "platform/regularfile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QList>
-#include <QSaveFile>
 #include <algorithm>
+#include <optional>
 
 namespace datasource {
 namespace {
@@ -275,34 +277,29 @@ WriteResult writeEntry(const QString& iniPath, const QString& databasePath, QStr
     };
     if (!isSafeDatabasePath(databasePath))
         return fail(WriteResult::UnsafePath, QStringLiteral("line break in the path"));
-    QByteArray existing;
-    QFile in(iniPath);
-    if (in.exists()) {
-        if (QFileInfo(iniPath).isDir())
-            return fail(WriteResult::CannotOpen, QStringLiteral("Is a directory"));
-        if (!in.open(QIODevice::ReadOnly))
-            return fail(WriteResult::CannotOpen, in.errorString());
-        existing = in.readAll();
-        in.close();
-    }
-    QSaveFile out(iniPath);
+    // The file is read without blocking (a FIFO in its place would hang the start) and only
+    // a regular file, reached directly or through links, is read or replaced.
+    QString why;
+    bool missing = false;
+    std::optional<QByteArray> existing = regularfile::read(iniPath, &why, &missing);
+    if (!existing && !missing)
+        return fail(WriteResult::CannotOpen, why);
+    AtomicFile out(iniPath, AtomicFile::Permissions::KeepExisting);
     if (!out.open(QIODevice::WriteOnly))
         return fail(WriteResult::CannotOpen, out.errorString());
-    if (!in.exists())
-        out.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    const QByteArray text = mergeEntry(existing, databasePath);
+    const QByteArray text = mergeEntry(existing.value_or(QByteArray()), databasePath);
     if (out.write(text) != text.size() || !out.commit())
         return fail(WriteResult::CannotWrite, out.errorString());
     return WriteResult::Written;
 }
 
 QString readDatabasePath(const QString& iniPath) {
-    QFile in(iniPath);
-    if (!in.open(QIODevice::ReadOnly))
+    const std::optional<QByteArray> text = regularfile::read(iniPath);
+    if (!text)
         throw AppError(
             QStringLiteral("Data source name not found and no default driver specified"));
     bool inBank = false;
-    const QList<QByteArray> lines = in.readAll().split('\n');
+    const QList<QByteArray> lines = text->split('\n');
     for (const QByteArray& line : lines) {
         const QByteArray name = sectionName(line);
         if (!name.isEmpty()) {

@@ -50,7 +50,10 @@ double parseAmount(const QString& text);
 int parseInteger(const QString& text);
 
 // Throws AppError naming the first control character other than tab in `text`: such text
-// cannot be stored and read back whole (a NUL cuts it in the store's text functions).
+// cannot be stored and read back whole (a NUL cuts it in the store's text functions). Half
+// of a UTF-16 surrogate pair is refused for the same reason, and the bidirectional embedding,
+// override and isolate marks (U+202A..U+202E, U+2066..U+2069) because they make a text read
+// differently from what is stored. Positions count UTF-16 units from 1.
 void checkCellText(const QString& text);
 
 // A stored value read as a number: NULL and empty text read as 0.

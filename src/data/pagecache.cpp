@@ -2,6 +2,7 @@
 
 #include "data/connection.h"
 #include "data/fieldvalues.h"
+#include "data/sqlitetexts.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -115,6 +116,7 @@ PageCache::Page PageCache::readPage(int number) const {
             page.failure = q.lastError().text().trimmed();
     }
     if (!page.failure.isEmpty()) {
+        page.failure = sqlitetexts::explained(page.failure);
         // Positions must stay valid: the page is shown as blank rows that refuse editing.
         page.rows.assign(count, Row{0, QList<QVariant>(m_columns.size()), false});
         return page;

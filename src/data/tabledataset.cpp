@@ -1,8 +1,8 @@
 #include "data/tabledataset.h"
 
 #include "data/batchwriter.h"
-#include "data/fieldvalues.h"
 #include "data/booksaccess.h"
+#include "data/fieldvalues.h"
 #include "platform/apperror.h"
 
 #include <algorithm>
@@ -19,6 +19,7 @@ void TableDataset::startOver(int storedCount, int current, bool reread) {
     m_edit.reset();
     m_changed.clear();
     m_deleted.clear();
+    m_asRead.clear();
     m_unreported.clear();
     if (reread)
         m_stored.reset(storedCount);
@@ -215,7 +216,7 @@ void TableDataset::setValue(int field, const QVariant& v) {
     if (!m_edit) {
         // A row that could not be read takes no values: they would have nowhere to go.
         if (const RowLayout::Place place = m_layout.at(m_current); !place.newRow)
-            storedForChange(place.stored);
+            rememberAsRead(storedForChange(place.stored));
         m_edit = Edit{m_current, false, false, {}};
     }
     m_edit->values.insert(field, fieldvalues::normalised(fieldKind(field), v));
@@ -246,7 +247,7 @@ void TableDataset::saveAll() {
         else if (const PageCache::Row& r = m_stored.row(place->stored); r.readable)
             currentId = r.id;
     }
-    const Batch batch{m_deleted, m_changed, m_layout.newRows()};
+    const Batch batch{m_deleted, m_changed, m_layout.newRows(), m_asRead};
     // The new count and the cursor's place are read inside the transaction, so a failure
     // there leaves the books and the cache as they were.
     int count = 0;
@@ -265,6 +266,11 @@ void TableDataset::saveAll() {
     startOver(count, current, true);
     emit currentRowChanged(m_current);
     emit editStateChanged();
+}
+
+void TableDataset::rememberAsRead(const PageCache::Row& stored) {
+    if (!m_asRead.contains(stored.id))
+        m_asRead.insert(stored.id, stored.values);
 }
 
 void TableDataset::cancelAll() {

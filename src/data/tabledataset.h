@@ -95,7 +95,9 @@ public:
     // Marks the given rows deleted.
     void deleteRows(QList<int> rows);
     // Sends every pending change in one transaction. On refusal the database is unchanged,
-    // every pending change stays, and AppError carries the database's text.
+    // every pending change stays, and AppError carries the database's text. A batch that
+    // changes or deletes a row that another program changed or deleted since it was read here
+    // is refused whole, with a message that shows the row.
     void saveAll();
     // Drops every pending change.
     void cancelAll();
@@ -127,6 +129,8 @@ private:
     void dropEditRow();
     void removeVisibleRow(int row);
     void insertNewRow(int row);
+    // Keeps the values of `stored` as read, unless kept already.
+    void rememberAsRead(const PageCache::Row& stored);
 
     QString m_iniPath;
     QString m_table;
@@ -138,6 +142,9 @@ private:
     RowLayout m_layout;
     QHash<qint64, QHash<int, QVariant>> m_changed;
     QSet<qint64> m_deleted;
+    // The values of each stored row under edit, changed or deleted, as first read: a save
+    // refuses the batch when the books no longer hold them.
+    QHash<qint64, QList<QVariant>> m_asRead;
     std::optional<Edit> m_edit;
     int m_current = -1;
     // A failure met where nothing could throw it (a model edit), for the next action to report.

@@ -57,6 +57,7 @@ void TableDataset::post() {
             (*place.newRow)[it.key()] = it.value();
     } else {
         const PageCache::Row& stored = storedForChange(place.stored);
+        rememberAsRead(stored);
         QHash<int, QVariant>& changes = m_changed[stored.id];
         for (auto it = edit.values.begin(); it != edit.values.end(); ++it) {
             if (it.value() == stored.values.at(it.key()) &&
@@ -138,6 +139,7 @@ void TableDataset::deleteRows(QList<int> rows) {
             --m_edit->row;
         }
         if (!place.newRow) {
+            rememberAsRead(storedForChange(place.stored));
             m_changed.remove(id);
             m_deleted.insert(id);
         }

@@ -2,13 +2,16 @@
 
 #include "lists/listtext.h"
 #include "platform/apperror.h"
+#include "platform/atomicfile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <cerrno>
+#include <fcntl.h>
 #include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace lists {
 namespace {
@@ -109,26 +112,16 @@ struct WriteFailure {
 };
 
 // Replaces the file at `path` with `bytes`: the bytes go to a temporary file in the same folder
-// that is renamed over the old file once it is complete, so a crash or a full disk leaves either
-// the old file or the new one, never a mixture. An existing file that may not be written is
+// that is renamed over the old file once it is complete and synced to disk, so a crash or a
+// full disk leaves either the old file or the new one, never a mixture. A new file is
+// owner-only; an existing one keeps its mode. An existing file that may not be written is
 // refused as the truncation of it would be.
 std::optional<WriteFailure> replaceFile(const QString& path, const QByteArray& bytes) {
-    const QFileInfo existing(path);
-    if (existing.exists() && !existing.isWritable())
-        return WriteFailure{WriteStep::Open, EACCES};
-    QSaveFile file(path);
-    errno = 0;
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return WriteFailure{WriteStep::Open, lastError()};
-    errno = 0;
-    if (file.write(bytes) != bytes.size()) {
-        const int error = lastError();
-        file.cancelWriting();
-        return WriteFailure{WriteStep::Write, error};
-    }
-    errno = 0;
-    if (!file.commit())
-        return WriteFailure{WriteStep::Write, lastError()};
+    AtomicFile file(path, AtomicFile::Permissions::KeepExisting);
+    if (!file.open(QIODevice::WriteOnly))
+        return WriteFailure{WriteStep::Open, file.error()};
+    if (file.write(bytes) != bytes.size() || !file.commit())
+        return WriteFailure{WriteStep::Write, file.error()};
     return std::nullopt;
 }
 
@@ -216,15 +209,42 @@ QList<QByteArray> minorCategories(const QString& programFolder, Direction direct
 void appendDetail(const QString& programFolder, Direction direction, const QByteArray& text) {
     const QString path = listPath(programFolder, minorFile(direction));
     requireFile(path);
-    QFile file(path);
+    // No O_CREAT: appending never creates the file, not even when it vanished just now.
     errno = 0;
-    // ExistingOnly: appending never creates the file, not even when it vanished just now.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::ExistingOnly |
-                   QIODevice::Unbuffered))
+    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    if (fd < 0)
         failLineOperation(path, lastError());
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        const int error = lastError();
+        ::close(fd);
+        failLineOperation(path, error);
+    }
     const QByteArray bytes = text + "\r\n";
-    errno = 0;
-    if (file.write(bytes) != bytes.size())
+    qsizetype done = 0;
+    int error = 0;
+    while (done < bytes.size()) {
+        errno = 0;
+        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            error = n == 0 ? ENOSPC : lastError();
+            break;
+        }
+        done += n;
+    }
+    if (error == 0 && ::fsync(fd) != 0)
+        error = lastError();
+    if (error != 0) {
+        // Whatever part of the line got in is cut off again: the file stays as it was, and
+        // the next append does not glue onto half a line.
+        if (done > 0 && ::ftruncate(fd, st.st_size) == 0)
+            ::fsync(fd);
+        ::close(fd);
+        failLineOperation(path, error);
+    }
+    if (::close(fd) != 0)
         failLineOperation(path, lastError());
 }
 

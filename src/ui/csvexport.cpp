@@ -3,6 +3,7 @@
 #include "data/csvwriter.h"
 #include "platform/actionguard.h"
 #include "platform/apperror.h"
+#include "platform/atomicfile.h"
 #include "platform/dialogs.h"
 #include "ui/gridmodel.h"
 #include "ui/storedrows.h"
@@ -11,7 +12,6 @@
 #include <QDir>
 #include <QHeaderView>
 #include <QProgressDialog>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QTableView>
 
@@ -83,7 +83,8 @@ bool writeGridCsv(QTableView& grid, const QString& path, const ExportProgress& p
     QAbstractItemModel* model = grid.model();
     if (!model)
         return true;
-    QSaveFile file(path);
+    // Owner-only whatever the umask: the file holds the whole list.
+    AtomicFile file(path, AtomicFile::Permissions::OwnerOnly);
     auto cannotWrite = [&](const QString& why) {
         return AppError(QStringLiteral("无法写入 %1：%2").arg(QDir::toNativeSeparators(path), why));
     };
