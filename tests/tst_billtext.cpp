@@ -83,6 +83,10 @@ void TestBillText::cells_data() {
     QTest::newRow("quoted comma") << "\"x, y\",2" << QStringList{"x, y", "2"};
     QTest::newRow("doubled quote") << "\"say \"\"hi\"\"\",z" << QStringList{"say \"hi\"", "z"};
     QTest::newRow("padded, tab") << " 2023 ,123\t" << QStringList{" 2023 ", "123\t"};
+    QTest::newRow("quote inside an unquoted cell")
+        << "点击\"多多视频\",2" << QStringList{"点击\"多多视频\"", "2"};
+    QTest::newRow("TAB after the closing quote")
+        << "\"3985734\"\t,x" << QStringList{"3985734\t", "x"};
 }
 
 void TestBillText::cells() {

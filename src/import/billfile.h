@@ -51,6 +51,10 @@ struct StatedTotals {
     qint64 incomeCents = 0;
     int expenseCount = 0;
     qint64 expenseCents = 0;
+    // The neutral rows (不计收支, 其他, 中性交易), when the file states them.
+    bool neutralStated = false;
+    int neutralCount = 0;
+    qint64 neutralCents = 0;
 };
 
 // A whole bill file as read.

@@ -39,7 +39,7 @@ QStringList textLines(const QString& text) {
     return lines;
 }
 
-QStringList csvCells(const QString& line) {
+QStringList csvCells(const QString& line, bool* open) {
     QStringList cells;
     QString cell;
     bool quoted = false;
@@ -56,7 +56,7 @@ QStringList csvCells(const QString& line) {
             } else {
                 cell += c;
             }
-        } else if (c == u'"') {
+        } else if (c == u'"' && cell.isEmpty()) {
             quoted = true;
         } else if (c == u',') {
             cells << cell;
@@ -66,6 +66,8 @@ QStringList csvCells(const QString& line) {
         }
     }
     cells << cell;
+    if (open)
+        *open = quoted;
     return cells;
 }
 

@@ -19,8 +19,10 @@ bool isValidUtf8(const QByteArray& bytes);
 // The physical lines of a text, without their line ends (LF, CR LF or CR).
 QStringList textLines(const QString& text);
 // The cells of one CSV line (RFC 4180 quoting; a quoted cell may hold commas and doubled
-// quotes). Cells are returned as written, not trimmed.
-QStringList csvCells(const QString& line);
+// quotes). A quote opens a quoted cell only at the start of the cell; elsewhere it is a character
+// of the cell (bills write 点击"多多视频" unquoted). Cells are returned as written, not trimmed.
+// `open` receives whether the line ends inside a quoted cell (the cell goes on in the next line).
+QStringList csvCells(const QString& line, bool* open = nullptr);
 // A cell with blanks, TABs, ideographic spaces and a leading "=" quote wrapper ("=\"123\"")
 // taken off.
 QString cleanCell(const QString& cell);

@@ -1,5 +1,6 @@
 #include "import/readbill.h"
 
+#include "import/billreaders.h"
 #include "platform/apperror.h"
 
 #include <QFile>
@@ -7,10 +8,14 @@
 
 namespace bills {
 
+QList<BillReader> knownBillReaders() {
+    QList<BillReader> readers = paymentAppReaders();
+    // Further kinds of files (bank statements, OFX, QIF) are appended here.
+    return readers;
+}
+
 BillFile readBill(const QString& fileName, const QByteArray& bytes, const PasswordPrompt& prompt) {
-    Q_UNUSED(bytes);
-    Q_UNUSED(prompt);
-    throw AppError(QStringLiteral("'%1' 不是可识别的账单文件").arg(fileName));
+    return readBillWith(knownBillReaders(), fileName, bytes, prompt);
 }
 
 BillFile readBillFile(const QString& path, const PasswordPrompt& prompt) {
