@@ -38,8 +38,8 @@ struct Findings {
 };
 Findings inspect(const QString& folder);
 
-// The import mode: each import writes kRowsPerImport entries; import n takes back import
-// n - kImportsKept.
+// The import mode: each import writes kRowsPerImport entries; after import n every import up
+// to n - kImportsKept is taken back.
 inline constexpr int kRowsPerImport = 40;
 inline constexpr int kImportsKept = 3;
 

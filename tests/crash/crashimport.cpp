@@ -22,6 +22,10 @@ QString importFile(int n) {
     return QStringLiteral("bill-%1.csv").arg(n);
 }
 
+int numberOf(const QString& file) {
+    return file.mid(5).chopped(4).toInt();
+}
+
 bills::Preview importOf(int n) {
     bills::Preview p;
     p.source = bills::Source::Alipay;
@@ -48,14 +52,15 @@ int runImportChild(const QString& folder) {
     importbooks::ensureTables(db);
     int n = 0;
     for (const importbooks::ImportBatch& b : importbooks::listImports(db))
-        n = std::max(n, b.file.mid(5).chopped(4).toInt());
+        n = std::max(n, numberOf(b.file));
     for (;;) {
         ++n;
         importbooks::writeImport(db, importFile(n), importOf(n), QDateTime::currentDateTime());
         std::printf("import %d\n", n);
         std::fflush(stdout);
+        // Every older import goes, also one a kill kept from going before.
         for (const importbooks::ImportBatch& b : importbooks::listImports(db))
-            if (b.file == importFile(n - kImportsKept))
+            if (numberOf(b.file) <= n - kImportsKept)
                 importbooks::takeBack(db, b.id);
     }
 }
@@ -80,7 +85,7 @@ ImportFindings inspectImports(const QString& folder) {
                 ++records[q.value(0).toString().section(u'-', 0, 0).toInt()];
             q.exec(QStringLiteral("select file, entries from importbatch"));
             while (q.next())
-                batches.insert(q.value(0).toString().mid(5).chopped(4).toInt(), q.value(1).toInt());
+                batches.insert(numberOf(q.value(0).toString()), q.value(1).toInt());
             for (auto it = batches.cbegin(); it != batches.cend(); ++it)
                 out.last = std::max(out.last, it.key());
             QSet<int> all;
@@ -91,10 +96,8 @@ ImportFindings inspectImports(const QString& folder) {
                 const bool whole = entries.value(n) == kRowsPerImport &&
                                    records.value(n) == kRowsPerImport &&
                                    batches.value(n) == kRowsPerImport;
-                // The newest kImportsKept imports must be there; the one before may be
-                // taken back or not; older ones are gone.
-                const bool mayBe = n > out.last - kImportsKept - 1;
-                if (!(whole && mayBe))
+                // Older imports may still wait to be taken back; none may be in part.
+                if (!whole)
                     ++out.halfWritten;
             }
             for (int n = std::max(1, out.last - kImportsKept + 1); n <= out.last; ++n)
