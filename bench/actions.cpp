@@ -4,6 +4,7 @@
 #include "data/dialect.h"
 #include "data/schema.h"
 #include "data/tabledataset.h"
+#include "importactions.h"
 #include "platform/apperror.h"
 #include "reports/chartswindow.h"
 #include "reports/logic/chartseries.h"
@@ -557,6 +558,7 @@ QList<Action> allActions(const BooksFacts& facts) {
 
     // More windows join here as they reach the program, one entry per page or button: the
     // settings window.
+    out << importActions(facts);
     return out;
 }
 

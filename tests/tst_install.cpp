@@ -92,10 +92,14 @@ void TestInstall::layout() {
         QCOMPARE(qFromBigEndian<quint32>(bytes.constData() + 16), quint32(size));
         QCOMPARE(qFromBigEndian<quint32>(bytes.constData() + 20), quint32(size));
     }
-    // No data beside the installed executable.
+    // The bill importer for the command line, and its mapping table as data.
+    QVERIFY(QFileInfo(p.filePath(QStringLiteral("bin/teloq-import"))).isExecutable());
+    QVERIFY(
+        readAll(p.filePath(QStringLiteral("share/teloq/import-categories.txt"))).contains("= "));
+    // No data beside the installed executables.
     QCOMPARE(
         QDir(p.filePath(QStringLiteral("bin"))).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
-        QStringList{QStringLiteral("teloq")});
+        (QStringList{QStringLiteral("teloq"), QStringLiteral("teloq-import")}));
 }
 
 void TestInstall::desktopEntryValidates() {

@@ -9,6 +9,7 @@
 #include "data/ledgertotals.h"
 #include "data/schema.h"
 #include "data/tabledataset.h"
+#include "import/billimport.h"
 #include "support/testprogram.h"
 
 #include <QFile>
@@ -112,6 +113,7 @@ private slots:
     void plainSqlChangesKeepTheTotals_data();
     void plainSqlChangesKeepTheTotals();
     void tableDatasetSavesKeepTheTotals();
+    void importsAndTakeBacksKeepTheTotals();
     void startUpRepairsMissingOrStaleTotals_data();
     void startUpRepairsMissingOrStaleTotals();
     void intactTotalsAreLeftAsTheyAre();
@@ -270,6 +272,37 @@ void TestLedgerTotals::tableDatasetSavesKeepTheTotals() {
         compareAll(tp, QStringLiteral("save %1").arg(round));
     }
     QVERIFY(tp.scalar(QStringLiteral("select count(*) from mysalary")).toInt() > 200);
+}
+
+void TestLedgerTotals::importsAndTakeBacksKeepTheTotals() {
+    // Imported entries (refunds of earlier imports negative), and imports taken back whole.
+    TestProgram tp;
+    tp.exec(QStringLiteral("insert into mysalary (adddate, sz, szdl, money) values "
+                           "('2005-03-02', '支出', '餐饮', 1.5)"));
+    BillImport import(tp.databasePath(), tp.folder());
+    QRandomGenerator rng(21);
+    QList<qint64> batches;
+    for (int n = 0; n < 6; ++n) {
+        bills::Preview p;
+        p.source = bills::Source::Alipay;
+        for (int i = 0; i < 30; ++i) {
+            bills::PreviewRow r;
+            r.date = QDate(2005, 3, 1).addDays(int(rng.bounded(60)));
+            r.direction = kDirections.at(int(rng.bounded(2)));
+            r.major = kMajors.at(int(rng.bounded(kMajors.size())));
+            r.cents = qint64(rng.bounded(1, 1000000)) * (i % 7 == 0 ? -1 : 1);
+            r.key = QStringLiteral("%1-%2").arg(n).arg(i);
+            r.ticked = true;
+            p.rows << r;
+        }
+        batches << import.write(QStringLiteral("bill-%1.csv").arg(n), p, QDateTime());
+        compareAll(tp, QStringLiteral("after import %1").arg(n));
+    }
+    QCOMPARE(import.takeBack(batches[2]), 30);
+    compareAll(tp, QStringLiteral("after a take-back"));
+    QCOMPARE(import.takeBack(batches[0]), 30);
+    compareAll(tp, QStringLiteral("after a second take-back"));
+    QCOMPARE(tp.scalar(QStringLiteral("select count(*) from mysalary")).toInt(), 121);
 }
 
 void TestLedgerTotals::startUpRepairsMissingOrStaleTotals_data() {

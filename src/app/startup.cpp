@@ -73,6 +73,17 @@ void upgradeLedgerTotals(const QString& databasePath) {
     }
 }
 
+// Existing books get the tables that record imports of bills. Books that cannot take them
+// still open; an import then says why it cannot write.
+void upgradeImportTables(const QString& databasePath) {
+    try {
+        Connection c = Connection::toFile(databasePath);
+        if (!c.isReadOnly())
+            schema::ensureImportTables(c.database());
+    } catch (const AppError&) {
+    }
+}
+
 } // namespace
 
 void registerDataSource(const Context& context) {
@@ -97,6 +108,7 @@ std::optional<QString> runStartup(const Context& context, const QString& shipped
             if (!schema::createDatabase(db)) {
                 upgradeIndexes(db);
                 upgradeLedgerTotals(db);
+                upgradeImportTables(db);
             }
             QueryDataset password(context.odbcIniPath, QStringLiteral("select password from user"));
             stored = password.readText(password.statement());

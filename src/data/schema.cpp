@@ -180,6 +180,7 @@ bool createDatabase(const QString& path) {
         q.finish();
         transaction.commit();
         ensureLedgerTotals(db);
+        ensureImportTables(db);
     } catch (...) {
         QFile::remove(temp);
         QFile::remove(temp + QStringLiteral("-wal"));

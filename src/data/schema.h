@@ -45,4 +45,10 @@ void ensureIndexes(QSqlDatabase db);
 // start-up. Throws AppError when the file cannot take them.
 void ensureLedgerTotals(QSqlDatabase db);
 
+// Creates the two tables where imports of bills are recorded (importbatch: one row per import;
+// importentry: the bill rows each ledger entry came from) where they are missing, with a
+// trigger that forgets the record of an entry deleted from mysalary. Throws AppError when the
+// file cannot take them.
+void ensureImportTables(QSqlDatabase db);
+
 } // namespace schema

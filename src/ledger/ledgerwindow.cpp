@@ -1,11 +1,13 @@
 #include "ledger/ledgerwindow.h"
 
+#include "data/datasourceentry.h"
 #include "data/tabledataset.h"
 #include "lists/gbk.h"
 #include "lists/listfiles.h"
 #include "platform/actionguard.h"
 #include "platform/apperror.h"
 #include "platform/context.h"
+#include "platform/dialogs.h"
 #include "ui/datagrid.h"
 #include "ui/gridmodel.h"
 #include "ui/openwindow.h"
@@ -55,10 +57,16 @@ LedgerWindow::LedgerWindow(const Context& context, WindowFactory queryWindow,
       m_queryWindow(std::move(queryWindow)), m_chartWindow(std::move(chartWindow)) {
     auto* query = addButton(QStringLiteral("sz_query"), QStringLiteral("查询"), -1);
     auto* chart = addButton(QStringLiteral("szchart"), QStringLiteral("图表"), -1);
+    auto* importBtn = addButton(QStringLiteral("importbtn"), QStringLiteral("导入"), -1);
     query->setIcon(QIcon());
     chart->setIcon(QIcon());
+    importBtn->setIcon(QIcon());
     connect(query, &QPushButton::clicked, this, &LedgerWindow::openQueryWindow);
     connect(chart, &QPushButton::clicked, this, &LedgerWindow::openChartsWindow);
+    connect(importBtn, &QPushButton::clicked, this, &LedgerWindow::importBills);
+    m_readBill = [](const QString& path, const bills::PasswordPrompt& prompt) {
+        return bills::readBillFile(path, prompt);
+    };
 
     // Focus order: 保存, 删除, 查询, 图表, the grid, 取消, 新增.
     QWidget* order[] = {
@@ -161,4 +169,26 @@ void LedgerWindow::openQueryWindow() {
 
 void LedgerWindow::openChartsWindow() {
     openWindow(m_chartWindow, this, context().dialogs);
+}
+
+void LedgerWindow::importBills() {
+    // Unsaved changes are saved or dropped first: the import writes the books directly.
+    if (dataset()->isEditing() || dataset()->hasPendingChanges()) {
+        const Dialogs::Answer a = context().dialogs.message(
+            QStringLiteral("导入账单"), QStringLiteral("收支记录有未保存的修改，先保存再导入吗？选“否”将取消这些修改。"),
+            Dialogs::Buttons::YesNo, Dialogs::Icon::Question, Dialogs::Answer::Yes);
+        if (a == Dialogs::Answer::Yes) {
+            saveAll();
+            if (dataset()->isEditing() || dataset()->hasPendingChanges())
+                return; // the save was refused and said why
+        } else {
+            cancelAll();
+        }
+    }
+    QString books;
+    if (!guarded(context().dialogs,
+                 [&] { books = datasource::readDatabasePath(context().odbcIniPath); }))
+        return;
+    if (importBill(context(), books, m_readBill, this))
+        guarded(context().dialogs, [&] { dataset()->refresh(); });
 }

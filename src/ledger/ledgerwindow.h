@@ -1,5 +1,6 @@
 #pragma once
 
+#include "importer/importwindow.h"
 #include "ui/openwindow.h"
 #include "ui/tablewindow.h"
 
@@ -20,6 +21,10 @@ public:
     // 查询 and 图表: open the query and the charts window modally.
     void openQueryWindow();
     void openChartsWindow();
+    // 导入: a bill file into the ledger through the import window.
+    void importBills();
+    // How 导入 reads a bill file (readBillFile unless a test sets its own).
+    void setBillReader(BillReader read) { m_readBill = std::move(read); }
 
     // The choices each list column holds now.
     const QStringList& majorChoices() const { return m_majorChoices; }
@@ -45,6 +50,7 @@ private:
 
     WindowFactory m_queryWindow;
     WindowFactory m_chartWindow;
+    BillReader m_readBill;
     QStringList m_majorChoices;
     QStringList m_minorChoices;
     QStringList m_paymentChoices;

@@ -14,3 +14,7 @@ void Dialogs::showError(const QString& errorText) {
 std::optional<QString> Dialogs::saveFileName(const QString&, const QString&, const QString&) {
     return std::nullopt;
 }
+
+std::optional<QString> Dialogs::openFileName(const QString&, const QString&, const QString&) {
+    return std::nullopt;
+}

@@ -28,6 +28,12 @@ public:
     virtual std::optional<QString> saveFileName(const QString& caption, const QString& suggested,
                                                 const QString& filter);
 
+    // The dialog that chooses an existing file to read: caption, starting folder and a filter
+    // such as "账单文件 (*.csv *.xlsx *.zip)". Returns the chosen path, nothing on Cancel.
+    // Implementations that cannot ask answer Cancel.
+    virtual std::optional<QString> openFileName(const QString& caption, const QString& folder,
+                                                const QString& filter);
+
     // The standard error box: caption "Teloq", error icon, OK, and the full-stop rule.
     void showError(const QString& errorText);
 };

@@ -32,6 +32,11 @@ std::optional<QString> ScriptedDialogs::saveFileName(const QString& caption,
     return path;
 }
 
+std::optional<QString> ScriptedDialogs::openFileName(const QString& caption, const QString& folder,
+                                                     const QString& filter) {
+    return saveFileName(caption, folder, filter);
+}
+
 QStringList ScriptedDialogs::errors() const {
     QStringList out;
     for (const Shown& s : shown)

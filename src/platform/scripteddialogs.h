@@ -27,6 +27,9 @@ public:
                                  const QString& initial) override;
     std::optional<QString> saveFileName(const QString& caption, const QString& suggested,
                                         const QString& filter) override;
+    // Answered from the same queue as saveFileName.
+    std::optional<QString> openFileName(const QString& caption, const QString& folder,
+                                        const QString& filter) override;
 
     // Queue the answer for the next message box (unqueued boxes answer their default button).
     void answerNext(Answer a) { m_answers.push_back(a); }

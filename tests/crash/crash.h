@@ -38,4 +38,22 @@ struct Findings {
 };
 Findings inspect(const QString& folder);
 
+// The import mode: each import writes kRowsPerImport entries; after import n every import up
+// to n - kImportsKept is taken back.
+inline constexpr int kRowsPerImport = 40;
+inline constexpr int kImportsKept = 3;
+
+// The child of the import mode: imports bills and takes older ones back until it is killed,
+// reporting "import <n>" after each import returned.
+int runImportChild(const QString& folder);
+
+// What the parent of the import mode finds after a kill.
+struct ImportFindings {
+    bool intact = false;
+    int last = 0;             // the newest import stored
+    int halfWritten = 0;      // imports stored in part, or missing among the newest
+    bool totalsExact = false; // the kept ledger totals account for every entry
+};
+ImportFindings inspectImports(const QString& folder);
+
 } // namespace crash

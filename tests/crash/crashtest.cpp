@@ -3,6 +3,7 @@
 // there or wholly absent, that no reported save is lost, and that the list file holds the old
 // or the new content. Prints the counts; exits non-zero when anything was wrong.
 //   teloq_crash [KILLS]          (default 100)
+//   teloq_crash --import [KILLS] (the same for imports of bills and their take-back)
 //   teloq_crash --child FOLDER   (the child; started by the parent)
 #include "crash.h"
 
@@ -95,6 +96,51 @@ int runParent(int kills) {
     return sound ? 0 : 1;
 }
 
+// The import mode: after every kill, every import is wholly there or wholly absent, no
+// reported import is lost, and the ledger's kept totals still match its entries.
+int runImportParent(int kills) {
+    QTemporaryDir dir;
+    if (!dir.isValid())
+        return 2;
+    const QString folder = dir.path() + QStringLiteral("/program");
+    crash::prepare(folder);
+    int imports = 0, lost = 0, half = 0, damaged = 0, badTotals = 0, saved = 0;
+    QRandomGenerator random(20261211);
+    for (int k = 0; k < kills; ++k) {
+        QProcess child;
+        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("--import-child"), folder});
+        if (!child.waitForStarted())
+            return 2;
+        QThread::msleep(30 + random.bounded(250));
+        child.kill();
+        child.waitForFinished();
+        if (child.exitStatus() != QProcess::CrashExit) {
+            std::fprintf(stderr, "the child ended by itself (exit code %d)\n", child.exitCode());
+            return 2;
+        }
+        const int reported = lastReported(child.readAllStandardOutput(), "import", &imports);
+        if (reported >= 0)
+            saved = reported;
+        const crash::ImportFindings f = crash::inspectImports(folder);
+        damaged += !f.intact;
+        badTotals += !f.totalsExact;
+        half += f.halfWritten;
+        if (f.last < saved)
+            lost += saved - f.last;
+        saved = std::max(saved, f.last);
+    }
+    std::printf("kills: %d, imports: %d, lost: %d, half-written: %d, damaged books: %d, "
+                "totals off: %d\n",
+                kills, imports, lost, half, damaged, badTotals);
+    if (imports == 0) {
+        std::printf("no import was saved: nothing was tested\n");
+        return 1;
+    }
+    return lost == 0 && half == 0 && damaged == 0 && badTotals == 0 ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -102,14 +148,20 @@ int main(int argc, char** argv) {
     const QStringList args = app.arguments();
     if (args.size() == 3 && args[1] == QLatin1String("--child"))
         return crash::runChild(args[2]);
+    if (args.size() == 3 && args[1] == QLatin1String("--import-child"))
+        return crash::runImportChild(args[2]);
+    QStringList rest = args.mid(1);
+    const bool importMode = !rest.isEmpty() && rest[0] == QLatin1String("--import");
+    if (importMode)
+        rest.removeFirst();
     int kills = 100;
-    if (args.size() == 2) {
+    if (rest.size() == 1) {
         bool ok = false;
-        kills = args[1].toInt(&ok);
+        kills = rest[0].toInt(&ok);
         if (!ok || kills < 1) {
-            std::fprintf(stderr, "usage: teloq_crash [KILLS]\n");
+            std::fprintf(stderr, "usage: teloq_crash [--import] [KILLS]\n");
             return 2;
         }
     }
-    return runParent(kills);
+    return importMode ? runImportParent(kills) : runParent(kills);
 }

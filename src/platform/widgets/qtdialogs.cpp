@@ -117,6 +117,15 @@ std::optional<QString> QtDialogs::input(const QString& caption, const QString& p
     return edit->text();
 }
 
+std::optional<QString> QtDialogs::openFileName(const QString& caption, const QString& folder,
+                                               const QString& filter) {
+    const QString path =
+        QFileDialog::getOpenFileName(QApplication::activeWindow(), caption, folder, filter);
+    if (path.isEmpty())
+        return std::nullopt;
+    return path;
+}
+
 std::optional<QString> QtDialogs::saveFileName(const QString& caption, const QString& suggested,
                                                const QString& filter) {
     QFileDialog dialog(QApplication::activeWindow(), caption, suggested, filter);

@@ -9,6 +9,8 @@ public:
                    Answer defaultAnswer) override;
     std::optional<QString> input(const QString& caption, const QString& prompt,
                                  const QString& initial) override;
+    std::optional<QString> openFileName(const QString& caption, const QString& folder,
+                                        const QString& filter) override;
     std::optional<QString> saveFileName(const QString& caption, const QString& suggested,
                                         const QString& filter) override;
 };

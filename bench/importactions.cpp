@@ -1,0 +1,160 @@
+#include "importactions.h"
+
+#include "import/billimport.h"
+#include "rawdb.h"
+#include "session.h"
+
+#include <memory>
+
+namespace bench {
+namespace {
+
+constexpr int kBillRows = 10000;
+
+// A synthetic Alipay bill as its reader hands it over: mostly spending at a few hundred
+// counterparties, some income, neutral moves, and refunds of earlier rows.
+bills::BillFile syntheticBill() {
+    static const char* const kinds[] = {"餐饮美食", "交通出行", "日用百货", "充值缴费",
+                                        "医疗健康", "文化休闲", "新的分类"};
+    static const char* const methods[] = {"余额", "花呗", "招商银行(1111)", "交通银行信用卡(7449)",
+                                          "余额宝"};
+    bills::BillFile bill;
+    bill.source = bills::Source::Alipay;
+    for (int i = 0; i < kBillRows; ++i) {
+        bills::BillRow r;
+        r.line = i + 26;
+        r.date = QDate(2026, 12, 31).addDays(-(i / 30));
+        r.time = QStringLiteral("%1:%2:%3")
+                     .arg(i % 24, 2, 10, u'0')
+                     .arg(i % 60, 2, 10, u'0')
+                     .arg((i / 7) % 60, 2, 10, u'0');
+        r.transactionNo = QStringLiteral("2026%1").arg(i, 12, 10, u'0');
+        r.merchantNo = QStringLiteral("M%1").arg(i);
+        r.counterparty =
+            i % 11 == 0 ? QStringLiteral("滴滴出行") : QStringLiteral("商户%1").arg(i % 300);
+        r.goods = QStringLiteral("订单%1").arg(i);
+        r.kind = QString::fromUtf8(kinds[i % 7]);
+        r.method = QString::fromUtf8(methods[i % 5]);
+        r.status = QStringLiteral("交易成功");
+        r.cents = 100 + (i * 37) % 50000;
+        if (i % 20 == 0) {
+            r.direction = QStringLiteral("收入");
+        } else if (i % 20 == 1) {
+            r.direction = QStringLiteral("不计收支");
+            r.kind = QStringLiteral("投资理财");
+        } else if (i % 20 == 2 && i > 20) {
+            // A partial refund of a spending three rows before.
+            r.direction = QStringLiteral("不计收支");
+            r.kind = QStringLiteral("退款");
+            r.status = QStringLiteral("退款成功");
+            r.transactionNo = QStringLiteral("2026%1_r").arg(i - 3, 12, 10, u'0');
+            r.cents = 50;
+        } else {
+            r.direction = QStringLiteral("支出");
+        }
+        bill.rows << r;
+    }
+    return bill;
+}
+
+struct ImportState {
+    bills::BillFile bill = syntheticBill();
+    std::unique_ptr<BillImport> import;
+    bills::Preview preview;
+};
+
+void removeImports(RawDb& db, const BooksFacts& facts) {
+    restoreLedger(db, facts);
+    db.run(QStringLiteral("delete from importentry"));
+    db.run(QStringLiteral("delete from importbatch"));
+}
+
+} // namespace
+
+QList<Action> importActions(const BooksFacts& facts) {
+    auto state = std::make_shared<ImportState>();
+    QList<Action> out;
+    const auto knowledgeFloor = [](FloorRun& f) {
+        f.open();
+        f.db().run(QStringLiteral("select count(*) from sqlite_master where type = 'table' and "
+                                  "name in ('importbatch', 'importentry')"));
+        f.db().run(QStringLiteral(
+            "select e.rowkey, e.txno, e.merchantno, e.counterparty, m.id, m.sz, m.szdl, m.szxl "
+            "from importentry e join mysalary m on m.id = e.salaryid where e.source = '支付宝' "
+            "order by m.adddate desc, e.id desc"));
+    };
+
+    // The preview of a bill of 10 000 rows over the books (the bill as its reader returns it).
+    out << Action{QStringLiteral("import: preview %1 rows").arg(kBillRows),
+                  300,
+                  [](Session& s) { s.ensureStarted(); },
+                  [state](Session& s) {
+                      state->import =
+                          std::make_unique<BillImport>(s.databasePath(), s.context().programFolder);
+                      state->preview = state->import->preview(state->bill);
+                  },
+                  [state](Session&) { state->import.reset(); },
+                  knowledgeFloor,
+                  {}};
+
+    // Writing its new rows: one transaction of entries and their records.
+    out << Action{
+        QStringLiteral("import: write %1 rows").arg(kBillRows),
+        500,
+        [state](Session& s) {
+            s.ensureStarted();
+            state->import =
+                std::make_unique<BillImport>(s.databasePath(), s.context().programFolder);
+            state->preview = state->import->preview(state->bill);
+        },
+        [state](Session&) {
+            state->import->write(QStringLiteral("bill.csv"), state->preview,
+                                 QDateTime::currentDateTime());
+        },
+        [state, facts](Session& s) {
+            state->import.reset();
+            RawDb db(s.databasePath());
+            removeImports(db, facts);
+        },
+        [state](FloorRun& f) {
+            RawDb& db = f.db();
+            db.run(QStringLiteral("begin"));
+            {
+                RawStatement batch(db, QStringLiteral("insert into importbatch (file, "
+                                                      "source, importedat, entries) "
+                                                      "values ('bill.csv', '支付宝', "
+                                                      "'2026-12-31T10:00:00', 1)"));
+                batch.exec();
+                RawStatement entry(db, QStringLiteral("insert into mysalary (adddate, sz, szdl, "
+                                                      "szxl, money, zffs, memo) values (?, ?, ?, "
+                                                      "?, ?, ?, ?)"));
+                RawStatement record(db, QStringLiteral("insert into importentry (salaryid, "
+                                                       "batchid, source, txno, rowkey, "
+                                                       "counterparty, merchantno) values "
+                                                       "(last_insert_rowid(), 1, '支付宝', ?, ?, "
+                                                       "?, ?)"));
+                for (const bills::PreviewRow& r : state->preview.rows) {
+                    if (r.state != bills::RowState::New || !r.ticked)
+                        continue;
+                    entry.bindText(1, r.date.toString(Qt::ISODate));
+                    entry.bindText(2, r.direction);
+                    entry.bindText(3, r.major);
+                    entry.bindText(4, r.minor);
+                    entry.bindDouble(5, double(r.cents) / 100.0);
+                    entry.bindText(6, r.method);
+                    entry.bindText(7, r.memo);
+                    entry.exec();
+                    record.bindText(1, r.txno);
+                    record.bindText(2, r.key);
+                    record.bindText(3, r.counterparty);
+                    record.bindText(4, r.merchantNo);
+                    record.exec();
+                }
+            }
+            db.run(QStringLiteral("commit"));
+        },
+        [facts](FloorRun& f) { removeImports(f.db(), facts); }};
+    return out;
+}
+
+} // namespace bench

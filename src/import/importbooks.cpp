@@ -1,0 +1,170 @@
+#include "import/importbooks.h"
+
+#include "data/connection.h"
+#include "data/schema.h"
+#include "data/transactionguard.h"
+#include "platform/apperror.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
+
+namespace importbooks {
+
+namespace {
+
+void run(QSqlQuery& q, const QString& sql) {
+    if (!q.exec(sql))
+        throwSqlError(q.lastError());
+}
+
+void exec(QSqlQuery& q) {
+    if (!q.exec())
+        throwSqlError(q.lastError());
+}
+
+} // namespace
+
+void ensureTables(QSqlDatabase db) {
+    schema::ensureImportTables(db);
+}
+
+bool hasTables(QSqlDatabase db) {
+    QSqlQuery q(db);
+    run(q, QStringLiteral("select count(*) from sqlite_master where type = 'table' and name in "
+                          "('importbatch', 'importentry')"));
+    return q.next() && q.value(0).toInt() == 2;
+}
+
+bills::BooksKnowledge knowledgeOf(QSqlDatabase db, bills::Source source) {
+    bills::BooksKnowledge k;
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    // Newest first, so the first choice seen per counterparty is the most recent one.
+    q.prepare(QStringLiteral(
+        "select e.rowkey, e.txno, e.merchantno, e.counterparty, m.id, m.sz, m.szdl, m.szxl "
+        "from importentry e join mysalary m on m.id = e.salaryid where e.source = ? "
+        "order by m.adddate desc, e.id desc"));
+    q.addBindValue(bills::sourceName(source));
+    exec(q);
+    while (q.next()) {
+        const bills::EarlierEntry entry{q.value(4).toLongLong(), q.value(5).toString(),
+                                        q.value(6).toString(), q.value(7).toString()};
+        const QString key = q.value(0).toString();
+        ++k.keys[key];
+        k.byKey.insert(key, entry);
+        const QString txno = q.value(1).toString();
+        if (!txno.isEmpty() && !k.byTxno.contains(txno))
+            k.byTxno.insert(txno, entry);
+        const QString merchant = q.value(2).toString();
+        if (!merchant.isEmpty() && !k.byMerchantNo.contains(merchant))
+            k.byMerchantNo.insert(merchant, entry);
+        const QString counterparty = q.value(3).toString();
+        const QString choice = bills::choiceKey(entry.direction, counterparty);
+        if (!counterparty.isEmpty() && !entry.major.isEmpty() && !k.choices.contains(choice))
+            k.choices.insert(choice, {entry.major, entry.minor});
+    }
+    return k;
+}
+
+QList<ImportBatch> listImports(QSqlDatabase db) {
+    QList<ImportBatch> out;
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    run(q, QStringLiteral(
+               "select b.id, b.file, b.source, b.importedat, (select count(distinct e.salaryid) "
+               "from importentry e where e.batchid = b.id) from importbatch b order by b.id desc"));
+    while (q.next())
+        out << ImportBatch{q.value(0).toLongLong(), q.value(1).toString(), q.value(2).toString(),
+                           QDateTime::fromString(q.value(3).toString(), Qt::ISODate),
+                           q.value(4).toInt()};
+    return out;
+}
+
+qint64 writeImport(QSqlDatabase db, const QString& file, const bills::Preview& preview,
+                   const QDateTime& importedAt) {
+    TransactionGuard transaction(db);
+    const qint64 id = writeImportIn(db, file, preview, importedAt);
+    transaction.commit();
+    return id;
+}
+
+qint64 writeImportIn(QSqlDatabase db, const QString& file, const bills::Preview& preview,
+                     const QDateTime& importedAt) {
+    int count = 0;
+    for (const bills::PreviewRow& r : preview.rows)
+        count += r.state == bills::RowState::New && r.ticked;
+    if (count == 0)
+        return 0;
+    const QString source = bills::sourceName(preview.source);
+    QSqlQuery batch(db);
+    batch.prepare(QStringLiteral(
+        "insert into importbatch (file, source, importedat, entries) values (?, ?, ?, ?)"));
+    batch.addBindValue(file);
+    batch.addBindValue(source);
+    batch.addBindValue(importedAt.toString(Qt::ISODate));
+    batch.addBindValue(count);
+    exec(batch);
+    const qint64 batchId = batch.lastInsertId().toLongLong();
+    QSqlQuery entry(db);
+    entry.prepare(QStringLiteral("insert into mysalary (adddate, sz, szdl, szxl, money, zffs, "
+                                 "memo) values (?, ?, ?, ?, ?, ?, ?)"));
+    QSqlQuery record(db);
+    record.prepare(QStringLiteral(
+        "insert into importentry (salaryid, batchid, source, txno, rowkey, counterparty, "
+        "merchantno) values (?, ?, ?, ?, ?, ?, ?)"));
+    const auto nullIfEmpty = [](const QString& s) {
+        return s.isEmpty() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(s);
+    };
+    for (const bills::PreviewRow& r : preview.rows) {
+        if (r.state != bills::RowState::New || !r.ticked)
+            continue;
+        entry.addBindValue(r.date.toString(Qt::ISODate));
+        entry.addBindValue(r.direction);
+        entry.addBindValue(nullIfEmpty(r.major));
+        entry.addBindValue(nullIfEmpty(r.minor));
+        // The decimal value of the exact amount: the nearest double to cents/100, as typed.
+        entry.addBindValue(static_cast<double>(r.cents) / 100.0);
+        entry.addBindValue(nullIfEmpty(r.method));
+        entry.addBindValue(nullIfEmpty(r.memo));
+        exec(entry);
+        const qint64 salaryId = entry.lastInsertId().toLongLong();
+        QStringList keys{r.key};
+        keys << r.absorbedKeys;
+        for (const QString& key : keys) {
+            record.addBindValue(salaryId);
+            record.addBindValue(batchId);
+            record.addBindValue(source);
+            record.addBindValue(key == r.key ? r.txno : QString());
+            record.addBindValue(key);
+            record.addBindValue(r.counterparty);
+            record.addBindValue(key == r.key ? r.merchantNo : QString());
+            exec(record);
+        }
+    }
+    entry.finish();
+    record.finish();
+    batch.finish();
+    return batchId;
+}
+
+int takeBack(QSqlDatabase db, qint64 batchId) {
+    TransactionGuard transaction(db);
+    QSqlQuery q(db);
+    q.prepare(QStringLiteral("delete from mysalary where id in (select salaryid from importentry "
+                             "where batchid = ?)"));
+    q.addBindValue(batchId);
+    exec(q);
+    const int removed = q.numRowsAffected();
+    q.prepare(QStringLiteral("delete from importentry where batchid = ?"));
+    q.addBindValue(batchId);
+    exec(q);
+    q.prepare(QStringLiteral("delete from importbatch where id = ?"));
+    q.addBindValue(batchId);
+    exec(q);
+    q.finish();
+    transaction.commit();
+    return removed;
+}
+
+} // namespace importbooks

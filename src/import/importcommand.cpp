@@ -1,0 +1,165 @@
+#include "import/importcommand.h"
+
+#include "data/booksaccess.h"
+#include "data/csvwriter.h"
+#include "data/transactionguard.h"
+#include "import/billimport.h"
+#include "import/billtext.h"
+#include "platform/apperror.h"
+
+#include <QFileInfo>
+
+namespace importcommand {
+
+namespace {
+
+struct Options {
+    QString books;
+    bool dryRun = false;
+    std::optional<QString> password;
+    QStringList files;
+};
+
+std::optional<Options> parse(const QStringList& args, QString* error) {
+    Options o;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        if (a == QLatin1String("--dry-run")) {
+            o.dryRun = true;
+        } else if (a == QLatin1String("--books") || a == QLatin1String("--password")) {
+            if (i + 1 >= args.size()) {
+                *error = QStringLiteral("%1 需要一个值").arg(a);
+                return std::nullopt;
+            }
+            (a == QLatin1String("--books") ? o.books : o.password.emplace()) = args[++i];
+        } else if (a.startsWith(QLatin1String("--books="))) {
+            o.books = a.mid(8);
+        } else if (a.startsWith(QLatin1String("--password="))) {
+            o.password = a.mid(11);
+        } else if (a == QLatin1String("--")) {
+            o.files << args.mid(i + 1);
+            break;
+        } else if (a.startsWith(QLatin1String("--"))) {
+            *error = QStringLiteral("未知选项 %1").arg(a);
+            return std::nullopt;
+        } else {
+            o.files << a;
+        }
+    }
+    if (o.files.isEmpty()) {
+        *error = QStringLiteral("没有给出账单文件");
+        return std::nullopt;
+    }
+    return o;
+}
+
+QString directionText(const bills::PreviewRow& r) {
+    return r.direction;
+}
+
+QString stateText(const bills::PreviewRow& r) {
+    return r.status;
+}
+
+} // namespace
+
+QString usage() {
+    return QStringLiteral("用法：teloq-import [--books 账本文件] [--dry-run] [--password 密码] "
+                          "账单文件…\n");
+}
+
+int run(const QStringList& arguments, Environment& env) {
+    if (arguments.contains(QLatin1String("--help")) || arguments.contains(QLatin1String("-h"))) {
+        env.out << usage();
+        env.out.flush();
+        return 0;
+    }
+    QString error;
+    const std::optional<Options> options = parse(arguments, &error);
+    if (!options) {
+        env.err << "teloq-import: " << error << '\n' << usage();
+        env.err.flush();
+        return 2;
+    }
+    const QString booksPath = options->books.isEmpty() ? env.defaultBooks : options->books;
+    // A password given on the command line is tried first; a wrong one is asked for only when
+    // the terminal can ask.
+    const bills::PasswordPrompt prompt = [&](const QString& file,
+                                             bool again) -> std::optional<QString> {
+        if (options->password && !again)
+            return options->password;
+        if (again)
+            env.err << "teloq-import: " << file << QStringLiteral("：密码不对") << '\n';
+        env.err.flush();
+        return env.askPassword ? env.askPassword(file, again) : std::nullopt;
+    };
+    try {
+        if (!QFileInfo(booksPath).isFile())
+            throw AppError(QStringLiteral("找不到账本 '%1'").arg(booksPath));
+        BillImport import(booksPath, env.programFolder);
+        if (!options->dryRun && import.isReadOnly())
+            throw AppError(books::readOnlyRefusal());
+        // Every bill is read before anything is written.
+        QList<bills::BillFile> read;
+        for (const QString& file : options->files)
+            read << env.read(file, prompt);
+        QTextStream& summary = options->dryRun ? env.err : env.out;
+        if (options->dryRun)
+            env.out << QStringLiteral("日期,收支,大类,细类,金额,支付方式,备注,状态\r\n");
+        // One transaction for all files: a later bill sees the earlier ones' entries as
+        // duplicates, and a failure (or a dry run) leaves the books as they were.
+        std::optional<TransactionGuard> transaction;
+        if (!import.isReadOnly())
+            transaction.emplace(import.database());
+        for (qsizetype i = 0; i < read.size(); ++i) {
+            const QString& file = options->files[i];
+            const bills::Preview preview = import.preview(read[i]);
+            for (const bills::UnreadableRow& u : preview.unreadable)
+                env.err << file << QStringLiteral("：第 %1 行无法读取：%2").arg(u.line).arg(u.why)
+                        << '\n';
+            if (!preview.totalsProblem.isEmpty())
+                env.err << file << QStringLiteral("：") << preview.totalsProblem << '\n';
+            const bills::PreviewTotals t = bills::totalsOf(preview);
+            summary << QStringLiteral("%1: %2 条新记录, %3 条重复, %4 条跳过")
+                           .arg(file)
+                           .arg(t.entries)
+                           .arg(t.duplicates)
+                           .arg(t.skipped)
+                    << '\n';
+            if (options->dryRun) {
+                for (const bills::PreviewRow& r : preview.rows) {
+                    if (r.state != bills::RowState::New || !r.ticked)
+                        continue;
+                    QStringList fields{
+                        r.date.toString(Qt::ISODate), directionText(r), r.major, r.minor,
+                        bills::centsText(r.cents),    r.method,         r.memo,  stateText(r)};
+                    for (QString& f : fields)
+                        f = CsvWriter::field(f);
+                    env.out << fields.join(u',') << "\r\n";
+                }
+            }
+            if (!options->dryRun)
+                importbooks::writeImportIn(import.database(), QFileInfo(file).fileName(), preview,
+                                           env.now);
+        }
+        if (transaction && !options->dryRun)
+            transaction->commit();
+    } catch (const bills::ImportCancelled&) {
+        env.err << QStringLiteral("teloq-import: 已取消，没有导入任何记录") << '\n';
+        env.err.flush();
+        return 1;
+    } catch (const AppError& e) {
+        env.err << "teloq-import: " << e.text() << '\n';
+        env.err.flush();
+        return 1;
+    } catch (const std::exception& e) {
+        env.err << "teloq-import: " << QString::fromLocal8Bit(e.what()) << '\n';
+        env.err.flush();
+        return 1;
+    }
+    env.out.flush();
+    env.err.flush();
+    return 0;
+}
+
+} // namespace importcommand
