@@ -1,0 +1,43 @@
+#pragma once
+
+#include "import/billfile.h"
+#include "import/csvmapping.h"
+#include "import/qifstatement.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <exception>
+#include <optional>
+
+// Reading bank statements and the files other ledger programs export: ICBC CSV, CCB .xls,
+// OFX, QIF, and any other CSV through a column mapping.
+namespace bills {
+
+// What the caller knows beyond the file itself.
+struct StatementOptions {
+    DateOrder dateOrder = DateOrder::Unknown; // a QIF file's date order, when it cannot tell
+    std::optional<CsvMapping> mapping;        // the mapping chosen (--mapping NAME, the step)
+    QList<CsvMapping> savedMappings;          // kept mappings, tried by the file's header
+};
+
+// Thrown for a CSV that no reader knows and no mapping fits: the mapping step comes next,
+// starting from the guess.
+struct CsvMappingNeeded : std::exception {
+    explicit CsvMappingNeeded(CsvMapping guess) : guess(std::move(guess)) {}
+    const char* what() const noexcept override { return "CSV mapping needed"; }
+    CsvMapping guess;
+};
+
+// Reads `bytes` (named `fileName`, used in messages only) as a bank or ledger statement:
+// nothing when they are none of these formats, so the caller tries its other readers. Rows
+// without a transaction number get fingerprints. Throws AppError naming the file when the
+// file is one of these but damaged or holds no rows; DateOrderUndecided for a QIF file whose
+// dates cannot tell their order when options.dateOrder is Unknown; CsvMappingNeeded for a
+// table-like CSV of no known layout when neither options.mapping nor a saved mapping fits
+// (call this after the payment-app readers, which know their own CSVs).
+std::optional<BillFile> readBankStatement(const QString& fileName, const QByteArray& bytes,
+                                          const StatementOptions& options);
+
+} // namespace bills

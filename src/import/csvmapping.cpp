@@ -1,0 +1,500 @@
+#include "import/csvmapping.h"
+
+#include "import/billtext.h"
+#include "lists/gbk.h"
+#include "platform/apperror.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+#include <algorithm>
+
+namespace bills {
+
+namespace {
+
+// The roles a column can have, in the order a guess gives them out: a title that fits two
+// roles goes to the first ("交易金额(收入)" is income, not the amount).
+enum class Role { TransactionNo, Balance, Income, Expense, Direction, Date, Amount, Counterparty };
+
+QStringList keywordsOf(Role role) {
+    switch (role) {
+    case Role::TransactionNo:
+        return {QStringLiteral("交易流水号"), QStringLiteral("流水号"),
+                QStringLiteral("交易号"),     QStringLiteral("交易单号"),
+                QStringLiteral("交易订单号"), QStringLiteral("订单号"),
+                QStringLiteral("凭证号"),     QStringLiteral("transaction id"),
+                QStringLiteral("reference"),  QStringLiteral("fitid")};
+    case Role::Balance:
+        return {QStringLiteral("账户余额"), QStringLiteral("联机余额"), QStringLiteral("余额"),
+                QStringLiteral("balance")};
+    case Role::Income:
+        return {QStringLiteral("收入金额"),      QStringLiteral("收入"),
+                QStringLiteral("存入金额"),      QStringLiteral("存入"),
+                QStringLiteral("贷方发生额"),    QStringLiteral("贷方金额"),
+                QStringLiteral("credit amount"), QStringLiteral("credit"),
+                QStringLiteral("deposit"),       QStringLiteral("paid in")};
+    case Role::Expense:
+        return {QStringLiteral("支出金额"),     QStringLiteral("支出"),
+                QStringLiteral("取出金额"),     QStringLiteral("取出"),
+                QStringLiteral("借方发生额"),   QStringLiteral("借方金额"),
+                QStringLiteral("debit amount"), QStringLiteral("debit"),
+                QStringLiteral("withdrawal"),   QStringLiteral("paid out")};
+    case Role::Direction:
+        return {QStringLiteral("收/支"),    QStringLiteral("收支"), QStringLiteral("收支类型"),
+                QStringLiteral("借贷标志"), QStringLiteral("借贷"), QStringLiteral("交易方向"),
+                QStringLiteral("方向"),     QStringLiteral("dr/cr")};
+    case Role::Date:
+        return {QStringLiteral("交易日期"),
+                QStringLiteral("记账日期"),
+                QStringLiteral("记账日"),
+                QStringLiteral("日期"),
+                QStringLiteral("交易时间"),
+                QStringLiteral("时间"),
+                QStringLiteral("transaction date"),
+                QStringLiteral("posting date"),
+                QStringLiteral("date")};
+    case Role::Amount:
+        return {QStringLiteral("交易金额"), QStringLiteral("金额"), QStringLiteral("发生额"),
+                QStringLiteral("amount")};
+    case Role::Counterparty:
+        return {QStringLiteral("对方户名"),   QStringLiteral("对方名称"),
+                QStringLiteral("交易对方"),   QStringLiteral("对手信息"),
+                QStringLiteral("对方账户名"), QStringLiteral("收/付款方"),
+                QStringLiteral("商户名称"),   QStringLiteral("对方"),
+                QStringLiteral("payee"),      QStringLiteral("counterparty")};
+    }
+    return {};
+}
+
+const QStringList& remarkKeywords() {
+    static const QStringList words{
+        QStringLiteral("摘要"),      QStringLiteral("交易摘要"),    QStringLiteral("客户摘要"),
+        QStringLiteral("备注"),      QStringLiteral("用途"),        QStringLiteral("附言"),
+        QStringLiteral("说明"),      QStringLiteral("商品说明"),    QStringLiteral("商品"),
+        QStringLiteral("memo"),      QStringLiteral("description"), QStringLiteral("notes"),
+        QStringLiteral("narrative"), QStringLiteral("details")};
+    return words;
+}
+
+// A title as compared: lower case, a unit in brackets at the end ("金额(元)") taken off.
+QString normalTitle(const QString& title) {
+    static const QRegularExpression unit(
+        QStringLiteral("[(（]\\s*(元|人民币|rmb|cny|¥|￥)\\s*[)）]$"));
+    QString t = title.toLower().trimmed();
+    t.remove(unit);
+    return t.trimmed();
+}
+
+// The column of `titles` the keywords name: an exact title first, then one containing a
+// keyword; columns already given out are passed over.
+int findColumn(const QStringList& titles, const QStringList& keywords, const QList<int>& taken) {
+    for (int pass = 0; pass < 2; ++pass) {
+        for (const QString& word : keywords) {
+            for (int i = 0; i < titles.size(); ++i) {
+                if (taken.contains(i) || titles.at(i).isEmpty())
+                    continue;
+                if (pass == 0 ? titles.at(i) == word : titles.at(i).contains(word))
+                    return i;
+            }
+        }
+    }
+    return -1;
+}
+
+bool isKnownTitle(const QString& title) {
+    const QString t = normalTitle(title);
+    for (Role role : {Role::TransactionNo, Role::Balance, Role::Income, Role::Expense,
+                      Role::Direction, Role::Date, Role::Amount, Role::Counterparty})
+        if (keywordsOf(role).contains(t))
+            return true;
+    return remarkKeywords().contains(t);
+}
+
+bool looksLikeValue(const QString& cell) {
+    return parseCents(cell).has_value() || parseBillDate(cell).has_value();
+}
+
+// Whether a line's cells look like a header: two titles or more, none a number or a date.
+bool looksLikeTitles(const QStringList& cells) {
+    int titles = 0;
+    for (const QString& c : cells) {
+        if (c.isEmpty())
+            continue;
+        if (looksLikeValue(c))
+            return false;
+        ++titles;
+    }
+    return titles >= 2;
+}
+
+QString cellAt(const QStringList& cells, int column) {
+    if (column < 0 || column >= cells.size())
+        return QString();
+    return cells.at(column);
+}
+
+// An amount cell that a row does not use: empty or a dash.
+bool isUnused(const QString& cell) {
+    return cell.isEmpty() || cell == u"-" || cell == u"--" || cell == u"/";
+}
+
+// A date as the mapping says it is written; a format without a year takes the latest such
+// day not after `reference`.
+std::optional<QDate> dateOf(const QString& text, const CsvMapping& mapping, const QDate& reference,
+                            QString* time) {
+    if (mapping.dateFormat.isEmpty())
+        return parseBillDate(text, time);
+    QString day = text;
+    const qsizetype blank = text.indexOf(u' ');
+    QDate date = QDate::fromString(text, mapping.dateFormat);
+    if (!date.isValid() && blank > 0) {
+        day = text.left(blank);
+        *time = text.mid(blank + 1).trimmed();
+    }
+    if (mapping.dateFormat.contains(u'y')) {
+        date = QDate::fromString(day, mapping.dateFormat);
+    } else {
+        for (int year : {reference.year(), reference.year() - 1}) {
+            date = QDate::fromString(day + u'|' + QString::number(year),
+                                     mapping.dateFormat + QStringLiteral("|yyyy"));
+            if (date.isValid() && date <= reference)
+                break;
+        }
+    }
+    if (!date.isValid())
+        return std::nullopt;
+    return date;
+}
+
+QString styleName(AmountStyle style) {
+    switch (style) {
+    case AmountStyle::Signed:
+        return QStringLiteral("signed");
+    case AmountStyle::IncomeExpense:
+        return QStringLiteral("income-expense");
+    case AmountStyle::AmountAndDirection:
+        return QStringLiteral("amount-direction");
+    }
+    return QString();
+}
+
+QJsonArray toArray(const QStringList& texts) {
+    QJsonArray a;
+    for (const QString& t : texts)
+        a.append(t);
+    return a;
+}
+
+} // namespace
+
+QStringList cleanCells(const QString& line) {
+    QStringList cells = csvCells(line);
+    for (QString& c : cells)
+        c = cleanCell(c);
+    return cells;
+}
+
+QString headerKey(const QStringList& cells) {
+    QStringList clean;
+    for (const QString& c : cells)
+        clean << cleanCell(c);
+    while (!clean.isEmpty() && clean.last().isEmpty())
+        clean.removeLast();
+    return clean.join(u',');
+}
+
+QString decodeAs(const QByteArray& bytes, const QString& encoding) {
+    static const QByteArray bom("\xEF\xBB\xBF");
+    if (encoding.compare(QStringLiteral("GBK"), Qt::CaseInsensitive) == 0 && !bytes.startsWith(bom))
+        return lists::decode(bytes);
+    return QString::fromUtf8(bytes.startsWith(bom) ? bytes.mid(bom.size()) : bytes);
+}
+
+bool looksLikeCsvTable(const QByteArray& bytes) {
+    if (bytes.isEmpty() || bytes.left(65536).contains('\0'))
+        return false;
+    const QStringList lines = textLines(decodeBillText(bytes.left(65536)));
+    for (int i = 0; i < lines.size() && i < 40; ++i)
+        if (csvCells(lines.at(i)).size() >= 2)
+            return true;
+    return false;
+}
+
+CsvMapping guessMapping(const QByteArray& bytes) {
+    CsvMapping m;
+    static const QByteArray bom("\xEF\xBB\xBF");
+    m.encoding = bytes.startsWith(bom) || isValidUtf8(bytes) ? QStringLiteral("UTF-8")
+                                                             : QStringLiteral("GBK");
+    const QStringList lines = textLines(decodeAs(bytes, m.encoding));
+    int header = -1, fallback = -1;
+    for (int i = 0; i < lines.size() && i < 60 && header < 0; ++i) {
+        const QStringList cells = cleanCells(lines.at(i));
+        if (!looksLikeTitles(cells))
+            continue;
+        if (fallback < 0)
+            fallback = i;
+        bool known = false;
+        for (const QString& c : cells)
+            known = known || isKnownTitle(c);
+        if (known)
+            header = i;
+    }
+    m.headerRow = header >= 0 ? header : (fallback >= 0 ? fallback : 0);
+    const QStringList cells =
+        m.headerRow < lines.size() ? cleanCells(lines.at(m.headerRow)) : QStringList();
+    m.header = headerKey(cells);
+    QStringList titles;
+    for (const QString& c : cells)
+        titles << normalTitle(c);
+
+    QList<int> taken;
+    auto give = [&](Role role) {
+        const int c = findColumn(titles, keywordsOf(role), taken);
+        if (c >= 0)
+            taken << c;
+        return c;
+    };
+    m.transactionNoColumn = give(Role::TransactionNo);
+    m.balanceColumn = give(Role::Balance);
+    m.incomeColumn = give(Role::Income);
+    m.expenseColumn = give(Role::Expense);
+    m.directionColumn = give(Role::Direction);
+    m.dateColumn = give(Role::Date);
+    m.amountColumn = give(Role::Amount);
+    m.counterpartyColumn = give(Role::Counterparty);
+    for (int c; (c = findColumn(titles, remarkKeywords(), taken)) >= 0;) {
+        m.remarkColumns << c;
+        taken << c;
+    }
+    std::sort(m.remarkColumns.begin(), m.remarkColumns.end());
+    if (m.incomeColumn >= 0 && m.expenseColumn >= 0) {
+        m.amountStyle = AmountStyle::IncomeExpense;
+    } else if (m.amountColumn >= 0 && m.directionColumn >= 0) {
+        m.amountStyle = AmountStyle::AmountAndDirection;
+        m.incomeTexts =
+            QStringList{QStringLiteral("收入"), QStringLiteral("收"),   QStringLiteral("贷"),
+                        QStringLiteral("贷方"), QStringLiteral("存入"), QStringLiteral("credit"),
+                        QStringLiteral("cr")};
+        m.expenseTexts =
+            QStringList{QStringLiteral("支出"), QStringLiteral("支"),   QStringLiteral("借"),
+                        QStringLiteral("借方"), QStringLiteral("取出"), QStringLiteral("debit"),
+                        QStringLiteral("dr")};
+    } else {
+        m.amountStyle = AmountStyle::Signed;
+        if (m.amountColumn < 0)
+            m.amountColumn = m.incomeColumn >= 0 ? m.incomeColumn : m.expenseColumn;
+    }
+    return m;
+}
+
+QString headerOf(const QByteArray& bytes, const CsvMapping& mapping) {
+    const QStringList lines = textLines(decodeAs(bytes.left(1 << 20), mapping.encoding));
+    if (mapping.headerRow < 0 || mapping.headerRow >= lines.size())
+        return QString();
+    return headerKey(csvCells(lines.at(mapping.headerRow)));
+}
+
+std::optional<CsvMapping> mappingFor(const QByteArray& bytes, const QList<CsvMapping>& mappings) {
+    for (const CsvMapping& m : mappings)
+        if (!m.header.isEmpty() && headerOf(bytes, m) == m.header)
+            return m;
+    return std::nullopt;
+}
+
+QString mappingProblem(const CsvMapping& m) {
+    if (m.dateColumn < 0)
+        return QStringLiteral("没有指定日期列");
+    switch (m.amountStyle) {
+    case AmountStyle::Signed:
+        if (m.amountColumn < 0)
+            return QStringLiteral("没有指定金额列");
+        break;
+    case AmountStyle::IncomeExpense:
+        if (m.incomeColumn < 0 || m.expenseColumn < 0)
+            return QStringLiteral("没有指定收入列和支出列");
+        break;
+    case AmountStyle::AmountAndDirection:
+        if (m.amountColumn < 0 || m.directionColumn < 0)
+            return QStringLiteral("没有指定金额列和收支列");
+        if (m.incomeTexts.isEmpty())
+            return QStringLiteral("没有指定表示收入的文字");
+        break;
+    }
+    return QString();
+}
+
+BillFile readMappedCsv(const QByteArray& bytes, const CsvMapping& mapping, const QDate& reference) {
+    if (const QString problem = mappingProblem(mapping); !problem.isEmpty())
+        throw AppError(QStringLiteral("列映射“%1”不完整：%2").arg(mapping.name, problem));
+    BillFile file;
+    file.source = Source::MappedCsv;
+    file.layout = mapping.name;
+    const QStringList lines = textLines(decodeAs(bytes, mapping.encoding));
+    auto inTexts = [](const QStringList& texts, const QString& value) {
+        for (const QString& t : texts)
+            if (t.compare(value, Qt::CaseInsensitive) == 0)
+                return true;
+        return false;
+    };
+    for (int i = mapping.headerRow + 1; i < lines.size(); ++i) {
+        const QStringList cells = cleanCells(lines.at(i));
+        if (cells.join(QString()).isEmpty())
+            continue;
+        const int line = i + 1;
+        auto unreadable = [&](const QString& why) {
+            file.unreadable << UnreadableRow{line, lines.at(i), why};
+        };
+        QString time;
+        const QString dateText = cellAt(cells, mapping.dateColumn);
+        const auto date = dateOf(dateText, mapping, reference, &time);
+        if (!date) {
+            unreadable(dateText.isEmpty() ? QStringLiteral("没有日期")
+                                          : QStringLiteral("日期无法识别：%1").arg(dateText));
+            continue;
+        }
+        qint64 cents = 0;
+        bool incoming = false;
+        if (mapping.amountStyle == AmountStyle::IncomeExpense) {
+            const QString in = cellAt(cells, mapping.incomeColumn);
+            const QString out = cellAt(cells, mapping.expenseColumn);
+            const auto inCents = isUnused(in) ? std::optional<qint64>(0) : parseCents(in);
+            const auto outCents = isUnused(out) ? std::optional<qint64>(0) : parseCents(out);
+            if (!inCents || !outCents) {
+                unreadable(QStringLiteral("金额无法识别：%1").arg(inCents ? out : in));
+                continue;
+            }
+            if ((*inCents != 0) == (*outCents != 0)) {
+                unreadable(*inCents ? QStringLiteral("收入和支出都有金额")
+                                    : QStringLiteral("没有金额"));
+                continue;
+            }
+            incoming = *inCents != 0;
+            cents = incoming ? *inCents : *outCents;
+        } else {
+            const QString amount = cellAt(cells, mapping.amountColumn);
+            const auto value = parseCents(amount);
+            if (!value) {
+                unreadable(amount.isEmpty() ? QStringLiteral("没有金额")
+                                            : QStringLiteral("金额无法识别：%1").arg(amount));
+                continue;
+            }
+            cents = *value;
+            if (mapping.amountStyle == AmountStyle::Signed) {
+                incoming = (cents < 0) != mapping.positiveIsIncome;
+                cents = cents < 0 ? -cents : cents;
+            } else {
+                // The direction column decides; a sign on the amount only repeats it.
+                cents = cents < 0 ? -cents : cents;
+                const QString direction = cellAt(cells, mapping.directionColumn);
+                if (inTexts(mapping.incomeTexts, direction))
+                    incoming = true;
+                else if (mapping.expenseTexts.isEmpty() || inTexts(mapping.expenseTexts, direction))
+                    incoming = false;
+                else {
+                    unreadable(QStringLiteral("收支方向无法识别：%1").arg(direction));
+                    continue;
+                }
+            }
+        }
+        if (cents < 0) { // a reversal written as a negative amount in its column
+            cents = -cents;
+            incoming = !incoming;
+        }
+        BillRow row;
+        row.line = line;
+        row.date = *date;
+        row.time = time;
+        row.cents = cents;
+        row.direction =
+            cents == 0 ? QString() : (incoming ? QStringLiteral("收入") : QStringLiteral("支出"));
+        QStringList remark;
+        for (int c : mapping.remarkColumns)
+            if (const QString r = cellAt(cells, c); !r.isEmpty() && !remark.contains(r))
+                remark << r;
+        row.goods = remark.join(u' ');
+        row.counterparty = cellAt(cells, mapping.counterpartyColumn);
+        row.transactionNo = cellAt(cells, mapping.transactionNoColumn);
+        row.balance = cellAt(cells, mapping.balanceColumn);
+        file.rows << row;
+    }
+    return file;
+}
+
+QString mappingToJson(const CsvMapping& m) {
+    QJsonObject o;
+    o.insert(QStringLiteral("name"), m.name);
+    o.insert(QStringLiteral("encoding"), m.encoding);
+    o.insert(QStringLiteral("headerRow"), m.headerRow);
+    o.insert(QStringLiteral("header"), m.header);
+    o.insert(QStringLiteral("date"), m.dateColumn);
+    o.insert(QStringLiteral("dateFormat"), m.dateFormat);
+    o.insert(QStringLiteral("amountStyle"), styleName(m.amountStyle));
+    o.insert(QStringLiteral("amount"), m.amountColumn);
+    o.insert(QStringLiteral("positiveIsIncome"), m.positiveIsIncome);
+    o.insert(QStringLiteral("income"), m.incomeColumn);
+    o.insert(QStringLiteral("expense"), m.expenseColumn);
+    o.insert(QStringLiteral("direction"), m.directionColumn);
+    o.insert(QStringLiteral("incomeTexts"), toArray(m.incomeTexts));
+    o.insert(QStringLiteral("expenseTexts"), toArray(m.expenseTexts));
+    QJsonArray remarks;
+    for (int c : m.remarkColumns)
+        remarks.append(c);
+    o.insert(QStringLiteral("remarks"), remarks);
+    o.insert(QStringLiteral("counterparty"), m.counterpartyColumn);
+    o.insert(QStringLiteral("transactionNo"), m.transactionNoColumn);
+    o.insert(QStringLiteral("balance"), m.balanceColumn);
+    return QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact));
+}
+
+CsvMapping mappingFromJson(const QString& json) {
+    QJsonParseError error;
+    const QJsonDocument doc = QJsonDocument::fromJson(json.toUtf8(), &error);
+    if (error.error != QJsonParseError::NoError || !doc.isObject())
+        throw AppError(QStringLiteral("保存的列映射已损坏，无法读取"));
+    const QJsonObject o = doc.object();
+    CsvMapping m;
+    auto column = [&](const char16_t* key) {
+        const QJsonValue v = o.value(QString::fromUtf16(key));
+        return v.isDouble() && v.toInt(-1) >= 0 ? v.toInt() : -1;
+    };
+    auto texts = [&](const char16_t* key) {
+        QStringList out;
+        for (const QJsonValue v : o.value(QString::fromUtf16(key)).toArray())
+            if (v.isString())
+                out << v.toString();
+        return out;
+    };
+    m.name = o.value(QStringLiteral("name")).toString();
+    m.encoding = o.value(QStringLiteral("encoding")).toString(QStringLiteral("UTF-8"));
+    m.headerRow = qMax(0, o.value(QStringLiteral("headerRow")).toInt(0));
+    m.header = o.value(QStringLiteral("header")).toString();
+    m.dateColumn = column(u"date");
+    m.dateFormat = o.value(QStringLiteral("dateFormat")).toString();
+    const QString style = o.value(QStringLiteral("amountStyle")).toString();
+    if (style == styleName(AmountStyle::IncomeExpense))
+        m.amountStyle = AmountStyle::IncomeExpense;
+    else if (style == styleName(AmountStyle::AmountAndDirection))
+        m.amountStyle = AmountStyle::AmountAndDirection;
+    else if (style == styleName(AmountStyle::Signed))
+        m.amountStyle = AmountStyle::Signed;
+    else
+        throw AppError(QStringLiteral("保存的列映射“%1”的金额方式无法识别").arg(m.name));
+    m.amountColumn = column(u"amount");
+    m.positiveIsIncome = o.value(QStringLiteral("positiveIsIncome")).toBool(true);
+    m.incomeColumn = column(u"income");
+    m.expenseColumn = column(u"expense");
+    m.directionColumn = column(u"direction");
+    m.incomeTexts = texts(u"incomeTexts");
+    m.expenseTexts = texts(u"expenseTexts");
+    for (const QJsonValue v : o.value(QStringLiteral("remarks")).toArray())
+        if (v.isDouble() && v.toInt(-1) >= 0)
+            m.remarkColumns << v.toInt();
+    m.counterpartyColumn = column(u"counterparty");
+    m.transactionNoColumn = column(u"transactionNo");
+    m.balanceColumn = column(u"balance");
+    return m;
+}
+
+} // namespace bills
