@@ -51,7 +51,34 @@ window() {
 }
 # Real key presses, each routed by the X server to the focused window.
 keys() { xdotool key --delay 60 "$@"; sleep 0.2; }
-typed() { xdotool type --delay 60 "$1"; sleep 0.2; }
+# Typed text: ASCII through the keys that carry it, every other character through a key that
+# was given its keysym before the program started (see carryKeysyms): xdotool would otherwise
+# remap a spare key for each such character while the program runs, and a program may read
+# the key before it has seen the new mapping.
+typed() {
+    local text=$1 i c
+    for ((i = 0; i < ${#text}; i++)); do
+        c=${text:i:1}
+        if [[ $c == [[:ascii:]] ]]; then
+            xdotool type --delay 40 "$c"
+        else
+            xdotool key "$(printf 'U%X' "'$c")"
+        fi
+    done
+    sleep 0.2
+}
+# Gives every non-ASCII character of the texts that follow a key of its own, on keys of
+# multimedia functions that the program does not use.
+carryKeysyms() {
+    local chars codes i=0 c
+    chars=$(printf '%s' "$*" | grep -o . | grep -P '[^\x00-\x7F]' | sort -u)
+    mapfile -t codes < <(xmodmap -pke | awk '$4 ~ /^XF86/ {print $2}')
+    for c in $chars; do
+        [ "$i" -lt "${#codes[@]}" ] || fail "not enough spare keys for the typed texts"
+        xmodmap -e "keycode ${codes[i]} = $(printf 'U%X' "'$c")"
+        i=$((i + 1))
+    done
+}
 # Tab to the next cell.
 next() { keys Tab; }
 books_say() { sqlite3 -separator '|' "$books" "$1"; }
@@ -61,6 +88,7 @@ expect() {
     [ "$got" = "$2" ] || fail "books say '$got' for '$1', expected '$2'"
 }
 
+carryKeysyms 支出 餐饮 午餐 现金 同事聚餐 张三 整存整取一年 借给别人 李四 饭钱
 "$work/program/teloq" >"$work/teloq.log" 2>&1 &
 pids+=($!)
 window Quenvard >/dev/null
