@@ -12,6 +12,6 @@ $SUDO apt-get install -y -q --no-install-recommends \
   libsodium-dev libzip-dev libofx-dev libfreexl-dev \
   qt6-translations-l10n \
   fonts-arphic-uming \
-  xvfb xauth xdotool \
+  xvfb xauth xdotool x11-xserver-utils openbox x11-utils sqlite3 \
   clang libclang-rt-14-dev \
   desktop-file-utils appstream dpkg-dev

@@ -11,7 +11,7 @@
 #include "support/ledgerentries.h"
 #include "support/loansfixture.h"
 #include "support/testprogram.h"
-#include "support/typing.h"
+#include "support/userinput.h"
 #include "ui/celleditor.h"
 #include "ui/datagrid.h"
 #include "ui/gridmodel.h"
@@ -37,9 +37,10 @@ bool looksGarbled(const QString& text) {
            text.contains(QStringLiteral("an"), Qt::CaseInsensitive);
 }
 
-// Opens the context menu of `edit` as a right click does and chooses its paste entry.
+// Opens the context menu of `edit` as the menu key does (a right click shows the grid's own
+// menu) and chooses its paste entry.
 void triggerMenuPaste(QLineEdit* edit) {
-    QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, QPoint(2, 2),
+    QContextMenuEvent menuEvent(QContextMenuEvent::Keyboard, QPoint(2, 2),
                                 edit->mapToGlobal(QPoint(2, 2)));
     QCoreApplication::sendEvent(edit, &menuEvent);
     QMenu* menu = nullptr;
@@ -102,8 +103,8 @@ void TestBadValues::typedAmountOutOfRange() {
     QLineEdit* e = f.cell(0, "money");
     QVERIFY(e);
     e->selectAll();
-    typeText(e, typed);
-    QTest::keyClick(e, Qt::Key_Tab);
+    userinput::type(typed);
+    userinput::key(Qt::Key_Tab);
     if (error.isEmpty()) {
         QVERIFY(f.program.dialogs.errors().isEmpty());
     } else {
@@ -306,7 +307,7 @@ void TestBadValues::pasteRefused() {
     e->setText(QStringLiteral("abc"));
     e->end(false);
     QGuiApplication::clipboard()->setText(clip);
-    QTest::keyClick(e, Qt::Key_V, Qt::ControlModifier);
+    userinput::key(Qt::Key_V, Qt::ControlModifier);
     QCoreApplication::processEvents();
     if (error.isEmpty()) {
         QCOMPARE(e->text(), QStringLiteral("abc") + clip);

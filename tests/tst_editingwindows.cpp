@@ -7,11 +7,14 @@
 #include "registers/savingswindow.h"
 #include "support/editingwindow.h"
 #include "support/testprogram.h"
+#include "support/userinput.h"
 #include "ui/celleditor.h"
 #include "ui/datagrid.h"
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 
 namespace {
@@ -91,6 +94,38 @@ struct Fixture {
     std::unique_ptr<EditingWindowDriver> driver;
 };
 
+// What the keyboard meets in each window: the order Tab goes round (the grid as "grid"), the
+// date columns, and a pick-list column whose list takes any text.
+struct KeyboardCase {
+    QStringList focusCycle;
+    QStringList dateFields;
+    QString listField;
+};
+
+KeyboardCase keyboardCase(const QString& window) {
+    if (window == QStringLiteral("ledger"))
+        return {{"szsave", "szdel", "sz_query", "szchart", "grid", "szcancle", "addszgl"},
+                {"adddate"},
+                "zffs"};
+    if (window == QStringLiteral("loans"))
+        return {{"grid", "addszgl", "szdel", "szsave", "szcancle", "cmdclose"},
+                {"borrowdate", "hopedate", "infactdate"},
+                "action"};
+    return {{"grid", "addszgl", "szdel", "szsave", "szcancle", "closeform"},
+            {"begindate", "enddate"},
+            "bankname"};
+}
+
+// The name of the widget with the keyboard focus, "grid" for the grid and its cell editor.
+QString focusName(const EditingWindowDriver& f) {
+    const QWidget* w = QApplication::focusWidget();
+    if (!w)
+        return QStringLiteral("(none)");
+    if (w == f.grid() || f.grid()->isAncestorOf(w))
+        return QStringLiteral("grid");
+    return w->objectName();
+}
+
 void addWindowColumn() {
     QTest::addColumn<QString>("window");
 }
@@ -114,6 +149,14 @@ private slots:
     void refusedBatchKeepsEverything();
     void keys_data() { everyWindow(); }
     void keys();
+    void tabGoesRoundTheWindow_data() { everyWindow(); }
+    void tabGoesRoundTheWindow();
+    void shortcutsPressTheButtons_data();
+    void shortcutsPressTheButtons();
+    void buttonActsWhileAPopupIsDown_data();
+    void buttonActsWhileAPopupIsDown();
+    void typedDateIsStored_data();
+    void typedDateIsStored();
 
 private:
     static void everyWindow() {
@@ -260,19 +303,163 @@ void TestEditingWindows::keys() {
     Fixture x(window, 2);
     EditingWindowDriver& f = x.f();
     // Tab from the last column goes to the first column of the next row.
-    QTest::keyClick(f.cell(0, x.window.lastField), Qt::Key_Tab);
+    f.cell(0, x.window.lastField);
+    userinput::key(Qt::Key_Tab);
     QCOMPARE(f.grid()->currentIndex().row(), 1);
     QCOMPARE(f.grid()->currentIndex().column(), f.field(x.window.firstField));
     // Down past the last row appends one new row, and only one.
-    QTest::keyClick(f.grid()->currentEditor()->lineEdit(), Qt::Key_Down);
+    userinput::key(Qt::Key_Down);
     QCOMPARE(f.dataset()->rowCount(), 3);
     QVERIFY(f.dataset()->isInserting());
-    QTest::keyClick(f.grid()->currentEditor()->lineEdit(), Qt::Key_Down);
+    userinput::key(Qt::Key_Down);
     QCOMPARE(f.dataset()->rowCount(), 3);
     // Esc on the untouched new row makes it vanish.
-    QTest::keyClick(f.grid()->currentEditor()->lineEdit(), Qt::Key_Escape);
+    userinput::key(Qt::Key_Escape);
     QCOMPARE(f.dataset()->rowCount(), 2);
     QCOMPARE(x.stored(), 2);
+}
+
+// Every button is reached by keyboard: Ctrl+Tab leaves the grid for the next widget, Tab goes
+// round the window in its order and back into the grid, Ctrl+Shift+Tab leaves it backwards.
+void TestEditingWindows::tabGoesRoundTheWindow() {
+    QFETCH(QString, window);
+    Fixture x(window, 1);
+    EditingWindowDriver& f = x.f();
+    const QStringList cycle = keyboardCase(window).focusCycle;
+    const int grid = int(cycle.indexOf(QStringLiteral("grid")));
+    f.cell(0, x.window.textField);
+    userinput::key(Qt::Key_Tab, Qt::ControlModifier);
+    QStringList visited{QStringLiteral("grid")};
+    for (int i = 0; i < cycle.size(); ++i) {
+        visited << focusName(f);
+        if (visited.last() == QStringLiteral("grid"))
+            break;
+        userinput::key(Qt::Key_Tab);
+    }
+    QStringList expected = cycle.mid(grid) + cycle.mid(0, grid);
+    expected << QStringLiteral("grid");
+    QCOMPARE(visited, expected);
+    // Back in the grid, typing goes into the cell.
+    QVERIFY(f.grid()->currentEditor());
+    QVERIFY(f.grid()->currentEditor()->lineEdit()->hasFocus());
+    userinput::key(Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(focusName(f), cycle.at((grid + cycle.size() - 1) % cycle.size()));
+}
+
+void TestEditingWindows::shortcutsPressTheButtons_data() {
+    addWindowColumn();
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QKeySequence>("keys");
+    const QList<std::pair<QString, QKeySequence>> common{
+        {"addszgl", QKeySequence(Qt::CTRL | Qt::Key_N)},
+        {"szdel", QKeySequence(Qt::CTRL | Qt::Key_D)},
+        {"szsave", QKeySequence(Qt::CTRL | Qt::Key_S)},
+        {"szcancle", QKeySequence(Qt::CTRL | Qt::Key_R)}};
+    for (const WindowCase& c : windowCases()) {
+        for (const auto& [button, keys] : common)
+            QTest::addRow("%s, %s", qPrintable(c.name), qPrintable(button))
+                << c.name << button << keys;
+        if (!c.closeButton.isEmpty())
+            QTest::addRow("%s, %s", qPrintable(c.name), qPrintable(c.closeButton))
+                << c.name << c.closeButton << QKeySequence(Qt::CTRL | Qt::Key_W);
+    }
+    QTest::newRow("ledger, sz_query") << "ledger"
+                                      << "sz_query" << QKeySequence(Qt::CTRL | Qt::Key_F);
+    QTest::newRow("ledger, szchart") << "ledger"
+                                     << "szchart" << QKeySequence(Qt::CTRL | Qt::Key_T);
+}
+
+// Each button has a shortcut that presses it from the grid, the documented caption unchanged;
+// the tool tip names it.
+void TestEditingWindows::shortcutsPressTheButtons() {
+    QFETCH(QString, window);
+    QFETCH(QString, button);
+    QFETCH(QKeySequence, keys);
+    Fixture x(window, 1);
+    QPushButton* b = x.opened->button(button);
+    QVERIFY(b);
+    QSignalSpy pressed(b, &QPushButton::clicked);
+    x.program.dialogs.answerNext(Dialogs::Answer::No);
+    x.f().cell(0, x.window.textField);
+    const QKeyCombination k = keys[0];
+    userinput::key(k.key(), k.keyboardModifiers());
+    QCOMPARE(pressed.count(), 1);
+    QVERIFY(b->toolTip().contains(keys.toString(QKeySequence::NativeText)));
+    QVERIFY(!b->text().contains(keys.toString(QKeySequence::NativeText)));
+}
+
+void TestEditingWindows::buttonActsWhileAPopupIsDown_data() {
+    addWindowColumn();
+    QTest::addColumn<bool>("dateColumn"); // else the pick list
+    QTest::addColumn<bool>("shortcut");   // else a click
+    QTest::addColumn<QString>("button");
+    for (const WindowCase& c : windowCases())
+        for (bool date : {true, false})
+            for (bool shortcut : {false, true})
+                for (const char* button : {"szsave", "addszgl"})
+                    QTest::addRow("%s, %s, %s by %s", qPrintable(c.name),
+                                  date ? "calendar" : "list", button,
+                                  shortcut ? "shortcut" : "click")
+                        << c.name << date << shortcut << button;
+}
+
+// Typing drops a list or a calendar down; a click on a button of the window (or its shortcut)
+// then closes it, takes the typed text over and does what the button says.
+void TestEditingWindows::buttonActsWhileAPopupIsDown() {
+    QFETCH(QString, window);
+    QFETCH(bool, dateColumn);
+    QFETCH(bool, shortcut);
+    QFETCH(QString, button);
+    Fixture x(window, 1);
+    const KeyboardCase k = keyboardCase(window);
+    const QString field = dateColumn ? k.dateFields.first() : k.listField;
+    const QString typed = dateColumn ? QStringLiteral("2026-03-04") : QStringLiteral("手写的");
+    x.f().type(0, field, typed);
+    QVERIFY(QApplication::activePopupWidget());
+    if (!shortcut)
+        userinput::click(x.opened->button(button));
+    else if (button == QStringLiteral("szsave"))
+        userinput::key(Qt::Key_S, Qt::ControlModifier);
+    else
+        userinput::key(Qt::Key_N, Qt::ControlModifier);
+    QVERIFY(!QApplication::activePopupWidget());
+    QCOMPARE(x.program.dialogs.errors(), QStringList{});
+    QCOMPARE(x.f().value(0, field), typed);
+    if (button == QStringLiteral("szsave")) {
+        QVERIFY(!x.f().dataset()->hasPendingChanges());
+        QCOMPARE(x.program.scalar(QStringLiteral("select %1 from %2").arg(field, x.window.table))
+                     .toString(),
+                 typed);
+    } else {
+        QCOMPARE(x.f().dataset()->rowCount(), 2);
+        QCOMPARE(x.f().dataset()->currentRow(), 1);
+    }
+}
+
+void TestEditingWindows::typedDateIsStored_data() {
+    addWindowColumn();
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<int>("key");
+    for (const WindowCase& c : windowCases())
+        for (const QString& field : keyboardCase(c.name).dateFields)
+            for (int key : {int(Qt::Key_Tab), int(Qt::Key_Return)})
+                QTest::addRow("%s, %s, %s", qPrintable(c.name), qPrintable(field),
+                              key == Qt::Key_Tab ? "Tab" : "Enter")
+                    << c.name << field << key;
+}
+
+// In every date column a date typed key by key is stored whole by Tab or Enter.
+void TestEditingWindows::typedDateIsStored() {
+    QFETCH(QString, window);
+    QFETCH(QString, field);
+    QFETCH(int, key);
+    Fixture x(window, 1);
+    x.f().type(0, field, QStringLiteral("2026-03-04"));
+    userinput::key(Qt::Key(key));
+    QVERIFY(!QApplication::activePopupWidget());
+    QCOMPARE(x.program.dialogs.errors(), QStringList{});
+    QCOMPARE(x.f().value(0, field), QStringLiteral("2026-03-04"));
+    QVERIFY(x.f().grid()->currentIndex().column() != x.f().field(field));
 }
 
 QTEST_MAIN(TestEditingWindows)

@@ -4,7 +4,7 @@
 #include "lists/gbk.h"
 #include "lists/listfiles.h"
 #include "support/testprogram.h"
-#include "support/typing.h"
+#include "support/userinput.h"
 #include "ui/celleditor.h"
 #include "ui/datagrid.h"
 #include "ui/gridmodel.h"
@@ -54,9 +54,7 @@ struct LedgerFixture {
                 return d;
             },
             WindowFactory{});
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-        QCoreApplication::processEvents();
+        QVERIFY(userinput::showActive(window.get()));
     }
     TableDataset* dataset() const { return window->dataset(); }
     DataGrid* grid() const { return window->grid(); }
@@ -72,11 +70,11 @@ struct LedgerFixture {
         CellEditor* e = cell(row, name);
         QVERIFY(e);
         e->lineEdit()->selectAll();
-        QTest::keyClick(e->lineEdit(), Qt::Key_Delete);
-        typeText(e->lineEdit(), text);
+        userinput::key(Qt::Key_Delete);
+        userinput::type(text);
         QVERIFY(grid()->commitEditor());
     }
-    void click(const char* name) { window->button(QString::fromLatin1(name))->click(); }
+    void click(const char* name) { userinput::click(window->button(QString::fromLatin1(name))); }
 
     TestProgram program;
     std::unique_ptr<LedgerWindow> window;
@@ -107,6 +105,7 @@ private slots:
     void unreadableCategoryFileReportedOnce();
     void missingPaymentFileStillOpens();
     void queryButtonOpensQueryWindow();
+    void wholeEntryByKeyboard();
 };
 
 void TestLedgerWindow::layout() {
@@ -279,12 +278,12 @@ void TestLedgerWindow::recentMajorsOfferedWhileTyping() {
     QVERIFY(e);
     if (typing) {
         e->lineEdit()->selectAll();
-        QTest::keyClick(e->lineEdit(), Qt::Key_Delete);
-        typeText(e->lineEdit(), QStringLiteral("宠"));
+        userinput::key(Qt::Key_Delete);
+        userinput::type(QStringLiteral("宠"));
     } else {
         auto* button = e->findChild<QToolButton*>();
         QVERIFY(button);
-        QTest::mouseClick(button, Qt::LeftButton);
+        userinput::click(button);
     }
     QCoreApplication::processEvents();
     QVERIFY(e->isDropDownVisible());
@@ -316,6 +315,23 @@ void TestLedgerWindow::queryButtonOpensQueryWindow() {
     LedgerFixture f({kIncome});
     f.click("sz_query");
     QCOMPARE(f.queriesOpened, 1);
+}
+
+// A whole entry typed cell by cell with Tab into an empty ledger, Chinese text through the
+// input method, and saved with the keyboard: stored as typed.
+void TestLedgerWindow::wholeEntryByKeyboard() {
+    LedgerFixture f;
+    f.grid()->setFocus();
+    const QStringList cells{"2026-12-03", "支出", "餐饮", "午餐", "12.5", "现金", "工作餐"};
+    for (const QString& text : cells) {
+        userinput::type(text);
+        if (&text != &cells.last())
+            userinput::key(Qt::Key_Tab);
+    }
+    userinput::key(Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(f.program.dialogs.errors(), QStringList{});
+    QCOMPARE(f.program.rows("select adddate, sz, szdl, szxl, money, zffs, memo from mysalary"),
+             QList<QStringList>{cells});
 }
 
 QTEST_MAIN(TestLedgerWindow)

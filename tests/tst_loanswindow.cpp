@@ -3,7 +3,7 @@
 #include "registers/loanswindow.h"
 #include "support/loansfixture.h"
 #include "support/testprogram.h"
-#include "support/typing.h"
+#include "support/userinput.h"
 #include "ui/celleditor.h"
 #include "ui/datagrid.h"
 #include "ui/gridmodel.h"
@@ -228,8 +228,7 @@ void TestLoansWindow::refusedSaveKeepsEverything() {
 void TestLoansWindow::badAmountKeepsRowUnderEdit() {
     LoansFixture f({kLent});
     f.type(0, "money", QStringLiteral("12x"));
-    QLineEdit* editor = f.grid()->currentEditor()->lineEdit();
-    QTest::keyClick(editor, Qt::Key_Tab);
+    userinput::key(Qt::Key_Tab);
     QCOMPARE(f.program.dialogs.errors(), QStringList{"'12x' is not a valid floating point value."});
     QVERIFY(f.grid()->currentEditor());
     QCOMPARE(f.grid()->currentEditor()->text(), QStringLiteral("12x"));

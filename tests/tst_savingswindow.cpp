@@ -9,6 +9,7 @@
 #include "support/editingwindow.h"
 #include "support/files.h"
 #include "support/testprogram.h"
+#include "support/userinput.h"
 #include "ui/celleditor.h"
 #include "ui/datagrid.h"
 
@@ -20,6 +21,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
+#include <QToolButton>
 
 namespace {
 
@@ -327,12 +329,13 @@ void TestSavingsWindow::pickedKindDerives() {
     x.newDeposit(QStringLiteral("2004-03-01"), QStringLiteral("10000"));
     QLineEdit* line = x.f().cell(x.lastRow(), QStringLiteral("savingtype"));
     QVERIFY(line);
-    CellEditor* editor = x.f().grid()->currentEditor();
-    editor->showDropDown();
+    auto* button = x.f().grid()->currentEditor()->findChild<QToolButton*>();
+    QVERIFY(button);
+    userinput::click(button);
     QAbstractItemView* list = line->completer()->popup();
     QTRY_VERIFY(list->isVisible());
-    list->setCurrentIndex(list->model()->index(0, 0)); // 整存整取三个月
-    QTest::keyClick(list, Qt::Key_Return);
+    userinput::key(Qt::Key_Down); // the first kind, 整存整取三个月
+    userinput::key(Qt::Key_Return);
     QCOMPARE(x.cell(x.lastRow(), QStringLiteral("savingtype")), QStringLiteral("整存整取三个月"));
     QCOMPARE(x.derivedCells(x.lastRow()),
              (QStringList{"1.1", "2004-05-30", "10027.5", "27.5", "0"}));

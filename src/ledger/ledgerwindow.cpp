@@ -55,25 +55,28 @@ LedgerWindow::LedgerWindow(const Context& context, WindowFactory queryWindow,
                    .clientSize = QSize(561, 545)},
                   ledgerColumns(), parent),
       m_queryWindow(std::move(queryWindow)), m_chartWindow(std::move(chartWindow)) {
-    auto* query = addButton(QStringLiteral("sz_query"), QStringLiteral("查询"), -1);
-    auto* chart = addButton(QStringLiteral("szchart"), QStringLiteral("图表"), -1);
-    auto* importBtn = addButton(QStringLiteral("importbtn"), QStringLiteral("导入"), -1);
+    auto* query = addButton(QStringLiteral("sz_query"), QStringLiteral("查询"), -1, 76,
+                            QKeySequence(Qt::CTRL | Qt::Key_F));
+    auto* chart = addButton(QStringLiteral("szchart"), QStringLiteral("图表"), -1, 76,
+                            QKeySequence(Qt::CTRL | Qt::Key_T));
     query->setIcon(QIcon());
     chart->setIcon(QIcon());
-    importBtn->setIcon(QIcon());
     connect(query, &QPushButton::clicked, this, &LedgerWindow::openQueryWindow);
     connect(chart, &QPushButton::clicked, this, &LedgerWindow::openChartsWindow);
+
+    // Focus order: 保存, 删除, 查询, 图表, the grid, 取消, 新增. Buttons added after these
+    // (addButton) join it after 图表, as they stand after it in the row.
+    setFocusOrder({button(QStringLiteral("szsave")), button(QStringLiteral("szdel")), query, chart,
+                   grid(), button(QStringLiteral("szcancle")), button(QStringLiteral("addszgl"))},
+                  chart);
+
+    auto* importBtn = addButton(QStringLiteral("importbtn"), QStringLiteral("导入"), -1, 52,
+                                QKeySequence(Qt::CTRL | Qt::Key_I));
+    importBtn->setIcon(QIcon());
     connect(importBtn, &QPushButton::clicked, this, &LedgerWindow::importBills);
     m_readBill = [](const QString& path, const bills::PasswordPrompt& prompt) {
         return bills::readBillFile(path, prompt);
     };
-
-    // Focus order: 保存, 删除, 查询, 图表, the grid, 取消, 新增.
-    QWidget* order[] = {
-        button(QStringLiteral("szsave")),   button(QStringLiteral("szdel")),  query, chart, grid(),
-        button(QStringLiteral("szcancle")), button(QStringLiteral("addszgl"))};
-    for (size_t i = 0; i + 1 < std::size(order); ++i)
-        setTabOrder(order[i], order[i + 1]);
 
     setChoices(QStringLiteral("szdl"),
                [this](int row, ChoiceMoment m) { return majorChoicesFor(row, m); });
@@ -94,8 +97,8 @@ LedgerWindow::LedgerWindow(const Context& context, WindowFactory queryWindow,
 
     // The payment methods are read once, when the window opens.
     guarded(context.dialogs, [&] {
-        m_paymentChoices = lists::decodeAll(lists::readList(
-            context.programFolder, QString::fromLatin1(lists::kPaymentMethodFile)));
+        m_paymentChoices = lists::decodeAll(
+            lists::readList(context.programFolder, QString::fromLatin1(lists::kPaymentMethodFile)));
     });
 }
 

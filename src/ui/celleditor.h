@@ -12,10 +12,13 @@ class QCompleter;
 class QStringListModel;
 class QCalendarWidget;
 class QFrame;
+class QKeyEvent;
+class QMouseEvent;
 
 // The in-place editor of a grid cell: a line edit, and for date and pick-list columns a
 // drop-down button with a calendar or a list that also drops down when a printable character
-// is typed. Typed text is kept as typed.
+// is typed. Typed text is kept as typed; while a list or a calendar is down, typing goes on in
+// the cell, and the keys that leave a cell (Tab, Enter) close it and leave the cell as usual.
 class CellEditor : public QWidget {
     Q_OBJECT
 public:
@@ -41,6 +44,8 @@ public:
         m_recent = std::move(provider);
     }
 
+    // Drops the list or the calendar down, with the keyboard in it (as the button and
+    // Alt+Down do).
     void showDropDown();
     void hideDropDown();
     bool isDropDownVisible() const;
@@ -51,14 +56,17 @@ public:
     static constexpr int kTextLimit = 32767;
 
 signals:
-    // A value was picked from the calendar or the list.
+    // A value was picked from the calendar or the list with the mouse.
     void picked();
     // A paste or a drop was refused, and why (the text is the user's to read).
     void insertionRefused(const QString& why);
+    // The right mouse button was pressed on the editor: the grid shows its own menu.
+    void menuRequested(const QPoint& globalPos);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
+    // A list or calendar goes with its editor.
+    void hideEvent(QHideEvent* event) override;
 
 private:
     void refreshChoices(ChoiceMoment moment);
@@ -66,6 +74,25 @@ private:
     // a reason instead of being cut or stored with characters the books cannot keep.
     bool filterInsertion(QEvent* event);
     bool insertionAllowed(const QString& inserted, bool replacesSelection);
+
+    // Typing drops the list or the calendar down; `before` is the cell's text before the
+    // first typed character.
+    void dropDownWhileTyping(const QString& before);
+    void createCalendar();
+    void showCalendar(bool withKeyboard);
+    void showList(ChoiceMoment moment);
+    // The calendar follows the typed text once it reads as a date.
+    void followTypedDate();
+    // Keys and mouse presses that reach an open popup.
+    bool popupEvent(QWidget* popup, QEvent* event);
+    // A key or an input method's text arrived in the cell: the drop-down follows.
+    void typingStarts();
+    bool calendarKey(QKeyEvent* key);
+    // A press outside the popup closes it and goes on to what is under the pointer in this
+    // editor's window, so that a click on a button or a cell does what it says.
+    void passPressOn(QWidget* popup, QMouseEvent* press);
+    // Hands a key over to the cell as if it had been typed there.
+    void sendToCell(QEvent* event);
 
     ColumnKind m_kind;
     QLineEdit* m_edit = nullptr;
@@ -77,5 +104,11 @@ private:
     std::function<QStringList(ChoiceMoment)> m_provider;
     std::function<QStringList()> m_recent;
     QString m_original;
+    // The text before the drop-down came down; Esc on the calendar puts it back.
+    QString m_beforeDropDown;
     bool m_entered = false;
+    bool m_dropDownPending = false;
+    // Whether the calendar has the keyboard (arrows move its day) or the cell has it.
+    bool m_calendarKeys = false;
+    bool m_following = false;
 };

@@ -12,6 +12,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QScopedValueRollback>
 #include <QTimer>
 #include <algorithm>
@@ -59,6 +60,9 @@ DataGrid::DataGrid(TableDataset* dataset, QList<GridColumn> columns, Dialogs& di
     connect(dataset, &TableDataset::currentRowChanged, this, &DataGrid::onDatasetRowChanged);
     connect(qApp, &QApplication::focusChanged, this, &DataGrid::onFocusChanged);
     addCsvExport(this, dialogs);
+    // The menu of the grid's actions (the export) comes up without blocking, on the cell
+    // being edited too (showMenu).
+    setContextMenuPolicy(Qt::DefaultContextMenu);
     if (dataset->currentRow() >= 0)
         onDatasetRowChanged(dataset->currentRow());
 }
@@ -90,6 +94,7 @@ void DataGrid::watchEditor(CellEditor* editor) {
     m_editorIndex = currentIndex();
     editor->lineEdit()->installEventFilter(this);
     connect(editor, &CellEditor::picked, this, [this] { commitEditor(); });
+    connect(editor, &CellEditor::menuRequested, this, &DataGrid::showMenu);
     // Queued: the box is shown after the refused paste's event has been dealt with, never
     // from inside the editor's own event handling.
     connect(
@@ -172,11 +177,111 @@ void DataGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint h
     QTableView::closeEditor(editor, hint);
 }
 
+void DataGrid::hideDropDown() {
+    if (m_editor)
+        m_editor->hideDropDown();
+}
+
+const GridColumn* DataGrid::columnAt(const QModelIndex& index) const {
+    return index.isValid() ? m_model->column(index.column()) : nullptr;
+}
+
+bool DataGrid::onDropDownArrow(const QModelIndex& index, const QPoint& pos) const {
+    const GridColumn* c = columnAt(index);
+    if (!c || (c->kind != ColumnKind::Date && c->kind != ColumnKind::PickList) || c->readOnly)
+        return false;
+    const QRect cell = visualRect(index);
+    return cell.contains(pos) && pos.x() > cell.right() - GridDelegate::kArrowWidth;
+}
+
 void DataGrid::mousePressEvent(QMouseEvent* event) {
+    // The right button brings the menu up (contextMenuEvent) and leaves the cursor where it is.
+    if (event->button() == Qt::RightButton) {
+        event->accept();
+        return;
+    }
     const QModelIndex target = indexAt(event->position().toPoint());
+    m_pressed = event->button() == Qt::LeftButton ? target : QModelIndex();
     if (m_editor && target != QModelIndex(m_editorIndex) && !commitEditor())
         return;
     QTableView::mousePressEvent(event);
+}
+
+void DataGrid::mouseReleaseEvent(QMouseEvent* event) {
+    QTableView::mouseReleaseEvent(event);
+    const QModelIndex target = indexAt(event->position().toPoint());
+    if (event->button() != Qt::LeftButton || !target.isValid() || target != QModelIndex(m_pressed))
+        return;
+    m_pressed = QPersistentModelIndex();
+    const GridColumn* c = columnAt(target);
+    if (c && c->kind == ColumnKind::YesNo) {
+        // A click anywhere in a yes/no cell turns it over.
+        toggle(target);
+        return;
+    }
+    if (onDropDownArrow(target, event->position().toPoint())) {
+        // The arrow of a cell that was not being edited opens its list or calendar at once.
+        if (!m_editor || QModelIndex(m_editorIndex) != target)
+            openEditor();
+        if (m_editor && QModelIndex(m_editorIndex) == target && !m_editor->isDropDownVisible())
+            m_editor->showDropDown();
+    }
+}
+
+void DataGrid::toggle(const QModelIndex& index) {
+    const GridColumn* c = columnAt(index);
+    if (!c || c->kind != ColumnKind::YesNo || c->readOnly)
+        return;
+    const bool on = index.data(Qt::CheckStateRole).toInt() == Qt::Checked;
+    guarded(m_dialogs,
+            [&] { m_model->setData(index, on ? Qt::Unchecked : Qt::Checked, Qt::CheckStateRole); });
+    update(index);
+}
+
+void DataGrid::contextMenuEvent(QContextMenuEvent* event) {
+    showMenu(event->globalPos());
+}
+
+void DataGrid::showMenu(const QPoint& globalPos) {
+    if (actions().isEmpty())
+        return;
+    hideDropDown();
+    auto* menu = new QMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->addActions(actions());
+    menu->popup(globalPos);
+}
+
+void DataGrid::focusInEvent(QFocusEvent* event) {
+    QTableView::focusInEvent(event);
+    // The keyboard belongs to the cell editor, when the focused cell has one.
+    if (m_editor)
+        m_editor->setFocus(event->reason());
+    else
+        openEditorLater();
+}
+
+QWidget* DataGrid::neighbour(bool forward) const {
+    QWidget* w = const_cast<DataGrid*>(this);
+    QWidget* top = window();
+    // Every widget is in the chain once; the chain is a circle.
+    for (QWidget* start = w;;) {
+        w = forward ? w->nextInFocusChain() : w->previousInFocusChain();
+        if (!w || w == start)
+            return nullptr;
+        if (w == this || isAncestorOf(w) || w->window() != top)
+            continue;
+        if ((w->focusPolicy() & Qt::TabFocus) && w->isVisibleTo(top) && w->isEnabled())
+            return w;
+    }
+}
+
+void DataGrid::leaveGrid(bool forward) {
+    if (!commitEditor())
+        return;
+    hideDropDown();
+    if (QWidget* to = neighbour(forward))
+        to->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
 }
 
 void DataGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
@@ -206,11 +311,16 @@ void DataGrid::currentChanged(const QModelIndex& current, const QModelIndex& pre
             setCurrentIndex(m_model->index(m_dataset->currentRow(), col));
     }
     selectionModel()->clearSelection();
-    if (hasFocus() || (m_editor && m_editor->hasFocus()) || !m_editor)
-        QTimer::singleShot(0, this, [this] {
-            if (isVisible())
-                openEditor();
-        });
+    openEditorLater();
+}
+
+void DataGrid::openEditorLater() {
+    // Only while the keyboard is in the grid: an editor takes the focus as it opens, and must
+    // not take it from a button that Tab or Ctrl+Tab went to.
+    QTimer::singleShot(0, this, [this] {
+        if (isVisible() && (ownsWidget(QApplication::focusWidget()) || !window()->focusWidget()))
+            openEditor();
+    });
 }
 
 void DataGrid::onDatasetRowChanged(int row) {
@@ -226,10 +336,7 @@ void DataGrid::onDatasetRowChanged(int row) {
             abandonEditor();
         setCurrentIndex(target);
     }
-    QTimer::singleShot(0, this, [this] {
-        if (isVisible())
-            openEditor();
-    });
+    openEditorLater();
 }
 
 bool DataGrid::ownsWidget(const QWidget* w) const {

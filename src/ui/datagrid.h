@@ -38,6 +38,8 @@ public:
     CellEditor* currentEditor() const { return m_editor; }
     // Opens the editor in the focused cell (not for yes/no columns).
     void openEditor();
+    // Closes the open editor's list or calendar, if one is down.
+    void hideDropDown();
 
     // The declared column index of a source (table) column, and back.
     int sourceColumn(int declared) const;
@@ -54,6 +56,11 @@ public:
     void escape();
     void insertRow();
     void deleteSelectedRows();
+    // Takes the cell over and moves the keyboard focus to the next (or the previous) widget of
+    // the window after the grid.
+    void leaveGrid(bool forward);
+    // Turns the yes/no value of a cell over.
+    void toggle(const QModelIndex& index);
 
     // Called by the delegate for every editor it creates.
     void watchEditor(CellEditor* editor);
@@ -70,9 +77,13 @@ public:
     bool rowsFixed() const { return m_rowsFixed; }
 
 protected:
+    bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     void commitData(QWidget* editor) override;
@@ -89,13 +100,22 @@ private:
     void onFocusChanged(QWidget* old, QWidget* now);
     void onSectionResized(int logical, int oldSize, int newSize);
     bool ownsWidget(const QWidget* w) const;
+    // Opens the editor once the current event is done with, if the keyboard is in the grid.
+    void openEditorLater();
+    // The widget the keyboard focus goes to when it leaves the grid forwards or backwards.
+    QWidget* neighbour(bool forward) const;
+    // Whether `pos` of the viewport lies on the drop-down arrow painted in the cell `index`.
+    bool onDropDownArrow(const QModelIndex& index, const QPoint& pos) const;
+    const GridColumn* columnAt(const QModelIndex& index) const;
+    void showMenu(const QPoint& globalPos);
 
     TableDataset* m_dataset;
     GridModel* m_model;
     Dialogs& m_dialogs;
     QPointer<CellEditor> m_editor;
     QPersistentModelIndex m_editorIndex;
-    QHash<int, double> m_weights; // by source column
+    QPersistentModelIndex m_pressed; // the cell the left button went down on
+    QHash<int, double> m_weights;    // by source column
     QHash<int, std::function<QStringList()>> m_recent;
     QHash<int, CommitHook> m_commitHooks; // by source column
     bool m_syncing = false;

@@ -38,8 +38,12 @@ void DataGrid::moveNext() {
         goTo(row + 1, cols.first());
         return;
     }
-    if (m_rowsFixed || onUntouchedNewRow())
+    // Past the last cell of a fixed grid, or of a new row nothing was typed into, the
+    // keyboard leaves the grid.
+    if (m_rowsFixed || onUntouchedNewRow()) {
+        leaveGrid(true);
         return;
+    }
     guarded(m_dialogs, [&] { m_dataset->append(); });
     goTo(m_dataset->currentRow(), cols.first());
 }
@@ -55,12 +59,12 @@ void DataGrid::movePrevious() {
         return;
     }
     if (row > 0) {
-        const int target = row - 1;
-        const bool dropsCurrent = onUntouchedNewRow();
-        guarded(m_dialogs, [&] { m_dataset->setCurrentRow(target); });
-        Q_UNUSED(dropsCurrent);
+        guarded(m_dialogs, [&] { m_dataset->setCurrentRow(row - 1); });
         goTo(m_dataset->currentRow(), cols.last());
+        return;
     }
+    // Before the first cell the keyboard leaves the grid backwards.
+    leaveGrid(false);
 }
 
 void DataGrid::moveDown() {
@@ -99,10 +103,17 @@ void DataGrid::escape() {
         m_editor->setText(m_model->data(m_editorIndex, Qt::EditRole).toString());
         return;
     }
-    // ...then the row.
+    // ...then the row. A new row goes, and the cursor stays where the row stood: on the row
+    // that now takes its place, or on the last row.
     const int src = currentSourceColumn();
+    const int row = m_dataset->currentRow();
+    const bool dropsRow = m_dataset->isInserting();
     abandonEditor();
     m_dataset->cancelEdit();
+    if (dropsRow && row >= 0 && m_dataset->rowCount() > 0) {
+        const int target = std::min(row, m_dataset->rowCount() - 1);
+        guarded(m_dialogs, [&] { m_dataset->setCurrentRow(target); });
+    }
     if (m_dataset->currentRow() >= 0)
         goTo(m_dataset->currentRow(), src);
 }
@@ -145,18 +156,35 @@ bool DataGrid::handleKey(QKeyEvent* e) {
     const bool dropDown = m_editor && m_editor->isDropDownVisible();
     switch (e->key()) {
     case Qt::Key_Tab:
-        if (mods == Qt::NoModifier) {
+        // Ctrl+Tab and Ctrl+Shift+Tab leave the grid, as in any item view.
+        if (mods & Qt::ControlModifier)
+            leaveGrid(!(mods & Qt::ShiftModifier));
+        else if (mods & Qt::ShiftModifier)
+            movePrevious();
+        else
             moveNext();
-            return true;
+        return true;
+    case Qt::Key_Backtab:
+        if (mods & Qt::ControlModifier)
+            leaveGrid(false);
+        else
+            movePrevious();
+        return true;
+    case Qt::Key_Space:
+        // Space turns a yes/no cell over.
+        if (!m_editor && mods == Qt::NoModifier) {
+            const GridColumn* c = m_model->column(currentIndex().column());
+            if (c && c->kind == ColumnKind::YesNo) {
+                toggle(currentIndex());
+                return true;
+            }
         }
         break;
-    case Qt::Key_Backtab:
-        movePrevious();
-        return true;
     case Qt::Key_Return:
     case Qt::Key_Enter:
+        // A list or calendar that is down closes; the cell keeps the text it shows.
         if (dropDown)
-            return false;
+            m_editor->hideDropDown();
         if (mods & Qt::ShiftModifier)
             movePrevious();
         else
@@ -203,6 +231,17 @@ bool DataGrid::handleKey(QKeyEvent* e) {
         break;
     }
     return false;
+}
+
+bool DataGrid::event(QEvent* event) {
+    // Tab and Shift+Tab move between the cells also where no editor is open (a yes/no cell);
+    // QWidget would take them for moving the focus before keyPressEvent sees them.
+    if (event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) && handleKey(key))
+            return true;
+    }
+    return QTableView::event(event);
 }
 
 bool DataGrid::eventFilter(QObject* watched, QEvent* event) {

@@ -60,7 +60,7 @@ void GridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
         return;
     }
     // Leave room for the drop-down arrow at the right of the cell.
-    constexpr int kButton = 12;
+    constexpr int kButton = kArrowWidth;
     QStyleOptionViewItem textOption(option);
     textOption.rect.setRight(option.rect.right() - kButton);
     QStyledItemDelegate::paint(painter, textOption, index);
@@ -78,6 +78,16 @@ void GridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
     arrow.palette = option.palette;
     arrow.state = QStyle::State_Enabled;
     style->drawPrimitive(QStyle::PE_IndicatorArrowDown, &arrow, painter, w);
+}
+
+bool GridDelegate::editorEvent(QEvent* event, QAbstractItemModel* model,
+                               const QStyleOptionViewItem& option, const QModelIndex& index) {
+    const GridColumn* c = m_grid->gridModel()->column(index.column());
+    if (c && c->kind == ColumnKind::YesNo &&
+        (event->type() == QEvent::MouseButtonRelease ||
+         event->type() == QEvent::MouseButtonDblClick || event->type() == QEvent::KeyPress))
+        return true;
+    return QStyledItemDelegate::editorEvent(event, model, option, index);
 }
 
 bool GridDelegate::eventFilter(QObject* object, QEvent* event) {

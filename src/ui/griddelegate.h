@@ -11,6 +11,9 @@ class GridDelegate : public QStyledItemDelegate {
 public:
     explicit GridDelegate(DataGrid* grid);
 
+    // The width of the drop-down arrow at the right of date and pick-list cells.
+    static constexpr int kArrowWidth = 12;
+
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
                           const QModelIndex& index) const override;
     void setEditorData(QWidget* editor, const QModelIndex& index) const override;
@@ -20,6 +23,10 @@ public:
                               const QModelIndex& index) const override;
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override;
+    // Yes/no cells are turned over by the grid (a click anywhere in the cell, Space), not
+    // by the check box alone.
+    bool editorEvent(QEvent* event, QAbstractItemModel* model, const QStyleOptionViewItem& option,
+                     const QModelIndex& index) override;
 
 protected:
     bool eventFilter(QObject* object, QEvent* event) override;

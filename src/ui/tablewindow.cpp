@@ -12,8 +12,20 @@
 
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStyle>
 #include <QVBoxLayout>
+
+namespace {
+
+// The keys that press the pattern's buttons (the captions stay as documented).
+const QKeySequence kAddKeys(Qt::CTRL | Qt::Key_N);
+const QKeySequence kDeleteKeys(Qt::CTRL | Qt::Key_D);
+const QKeySequence kSaveKeys(Qt::CTRL | Qt::Key_S);
+const QKeySequence kCancelKeys(Qt::CTRL | Qt::Key_R);
+const QKeySequence kCloseKeys(Qt::CTRL | Qt::Key_W);
+
+} // namespace
 
 TableWindow::TableWindow(const Context& context, const Options& options, QList<GridColumn> columns,
                          QWidget* parent)
@@ -42,18 +54,31 @@ TableWindow::TableWindow(const Context& context, const Options& options, QList<G
     row->addStretch(1);
     layout->addWidget(m_buttonRow);
 
+    // Tab goes from the grid along the buttons in their row.
+    m_lastInFocusOrder = m_grid;
     const ButtonNames& names = options.buttons;
-    connect(addButton(names.add, QStringLiteral("新增"), QStyle::SP_FileIcon),
+    connect(addButton(names.add, QStringLiteral("新增"), QStyle::SP_FileIcon, 76, kAddKeys),
             &QPushButton::clicked, this, &TableWindow::addRow);
-    connect(addButton(names.remove, QStringLiteral("删除"), QStyle::SP_TrashIcon),
+    connect(addButton(names.remove, QStringLiteral("删除"), QStyle::SP_TrashIcon, 76, kDeleteKeys),
             &QPushButton::clicked, this, &TableWindow::deleteRow);
-    connect(addButton(names.save, QStringLiteral("保存"), QStyle::SP_DialogSaveButton, 79),
-            &QPushButton::clicked, this, &TableWindow::saveAll);
-    connect(addButton(names.cancel, QStringLiteral("取消"), QStyle::SP_DialogCancelButton),
+    connect(
+        addButton(names.save, QStringLiteral("保存"), QStyle::SP_DialogSaveButton, 79, kSaveKeys),
+        &QPushButton::clicked, this, &TableWindow::saveAll);
+    connect(addButton(names.cancel, QStringLiteral("取消"), QStyle::SP_DialogCancelButton, 76,
+                      kCancelKeys),
             &QPushButton::clicked, this, &TableWindow::cancelAll);
-    if (!names.close.isEmpty())
-        connect(addButton(names.close, QStringLiteral("关闭"), QStyle::SP_DialogCloseButton),
+    if (!names.close.isEmpty()) {
+        connect(addButton(names.close, QStringLiteral("关闭"), QStyle::SP_DialogCloseButton, 76,
+                          kCloseKeys),
                 &QPushButton::clicked, this, &TableWindow::closeWindow);
+    } else {
+        // Without a 关闭 button the same keys close the window, as its close box does.
+        auto* close = new QShortcut(kCloseKeys, this, this, [this] {
+            m_grid->hideDropDown();
+            closeWindow();
+        });
+        close->setContext(Qt::WidgetWithChildrenShortcut);
+    }
 
     if (options.totalsLine) {
         m_totals = new TotalsBar(this);
@@ -66,7 +91,7 @@ TableWindow::TableWindow(const Context& context, const Options& options, QList<G
 TableWindow::~TableWindow() = default;
 
 QPushButton* TableWindow::addButton(const QString& name, const QString& caption, int icon,
-                                    int width) {
+                                    int width, const QKeySequence& shortcut) {
     auto* b =
         new QPushButton(style()->standardIcon(QStyle::StandardPixmap(icon)), caption, m_buttonRow);
     b->setObjectName(name);
@@ -78,7 +103,33 @@ QPushButton* TableWindow::addButton(const QString& name, const QString& caption,
     // Buttons stand left to right in the order they are added, before the closing stretch.
     auto* row = static_cast<QHBoxLayout*>(m_buttonRow->layout());
     row->insertWidget(row->count() - 1, b);
+    if (m_lastInFocusOrder)
+        setTabOrder(m_lastInFocusOrder, b);
+    m_lastInFocusOrder = b;
+    if (!shortcut.isEmpty()) {
+        // The window's shortcuts count wherever the focus is in it, also in a list or a
+        // calendar that is down (their popups belong to the grid's editor); the popup closes
+        // first, and the button then does what a click does.
+        auto* s = new QShortcut(shortcut, this, b, [this, b] {
+            if (!b->isVisible() || !b->isEnabled())
+                return;
+            m_grid->hideDropDown();
+            b->click();
+        });
+        s->setContext(Qt::WidgetWithChildrenShortcut);
+        b->setToolTip(caption + QStringLiteral(" (") + shortcut.toString(QKeySequence::NativeText) +
+                      u')');
+    }
     return b;
+}
+
+void TableWindow::setFocusOrder(const QList<QWidget*>& order, QWidget* joinAfter) {
+    for (qsizetype i = 0; i + 1 < order.size(); ++i)
+        setTabOrder(order[i], order[i + 1]);
+    if (joinAfter)
+        m_lastInFocusOrder = joinAfter;
+    else if (!order.isEmpty())
+        m_lastInFocusOrder = order.last();
 }
 
 QPushButton* TableWindow::button(const QString& name) const {

@@ -4,6 +4,7 @@
 #include "ui/gridcolumn.h"
 
 #include <QDialog>
+#include <QKeySequence>
 #include <QList>
 
 class DataGrid;
@@ -65,8 +66,16 @@ protected:
     virtual void afterSave() {}
     // Sets the three panels of the totals line.
     void setPanels(const QString& first, const QString& second, const QString& third);
-    // A further button in the row, after those already there.
-    QPushButton* addButton(const QString& name, const QString& caption, int icon, int width = 76);
+    // A further button in the row, after those already there, and after them in the focus
+    // order. `shortcut` presses it from anywhere in the window, a list or calendar being down
+    // included; its tool tip names the shortcut, the caption stays as given.
+    QPushButton* addButton(const QString& name, const QString& caption, int icon, int width = 76,
+                           const QKeySequence& shortcut = {});
+    // The order in which Tab goes round the window; `grid()` stands for the grid. A window
+    // that adds buttons in another order than the row's gives its whole order here. Buttons
+    // added later join the order after `joinAfter` (by default after the last of `order`),
+    // each after the one added before it.
+    void setFocusOrder(const QList<QWidget*>& order, QWidget* joinAfter = nullptr);
     // Choices of the pick-list column over `field`, computed when they are offered.
     void setChoices(const QString& field,
                     std::function<QStringList(int row, ChoiceMoment moment)> choicesFor);
@@ -85,5 +94,6 @@ private:
     TableDataset* m_dataset = nullptr;
     DataGrid* m_grid = nullptr;
     QWidget* m_buttonRow = nullptr;
+    QWidget* m_lastInFocusOrder = nullptr;
     TotalsBar* m_totals = nullptr;
 };

@@ -1,7 +1,7 @@
 #include "support/editingwindow.h"
 
 #include "data/tabledataset.h"
-#include "support/typing.h"
+#include "support/userinput.h"
 #include "ui/celleditor.h"
 #include "ui/datagrid.h"
 #include "ui/tablewindow.h"
@@ -26,15 +26,13 @@ int EditingWindowDriver::field(const QString& name) const {
 }
 
 void EditingWindowDriver::show() {
-    m_window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&m_window));
-    QCoreApplication::processEvents();
+    QVERIFY(userinput::showActive(&m_window));
 }
 
 void EditingWindowDriver::press(const QString& caption) {
     for (QPushButton* b : m_window.findChildren<QPushButton*>())
         if (b->text() == caption) {
-            b->click();
+            userinput::click(b);
             return;
         }
     QFAIL(qPrintable(QStringLiteral("no button %1").arg(caption)));
@@ -52,8 +50,8 @@ void EditingWindowDriver::type(int row, const QString& name, const QString& text
     QLineEdit* e = cell(row, name);
     QVERIFY(e);
     e->selectAll();
-    QTest::keyClick(e, Qt::Key_Delete);
-    typeText(e, text);
+    userinput::key(Qt::Key_Delete);
+    userinput::type(text);
 }
 
 bool EditingWindowDriver::enter(int row, const QString& name, const QString& text) {

@@ -9,8 +9,8 @@ class QLineEdit;
 class TableDataset;
 class TableWindow;
 
-// Drives an editing window as a user does: presses buttons by their captions, puts the
-// cursor in a cell and types into it, reads the totals line.
+// Drives an editing window as a user does at a display (support/userinput.h): clicks buttons
+// by their captions, puts the cursor in a cell and types into it, reads the totals line.
 class EditingWindowDriver {
 public:
     explicit EditingWindowDriver(TableWindow& window);
@@ -22,8 +22,8 @@ public:
 
     // Shows the window and waits until it is on screen.
     void show();
-    // Clicks the button with this caption (新增, 删除, 保存, 取消, 关闭, …); fails the test
-    // when the window has no such button.
+    // Clicks the button with this caption with the mouse (新增, 删除, 保存, 取消, 关闭, …); fails
+    // the test when the window has no such button.
     void press(const QString& caption);
     // Puts the cursor on (row, field) with its editor open; the editor's line, or null.
     QLineEdit* cell(int row, const QString& field);

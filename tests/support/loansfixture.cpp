@@ -1,7 +1,7 @@
 #include "support/loansfixture.h"
 
 #include "data/tabledataset.h"
-#include "support/typing.h"
+#include "support/userinput.h"
 #include "ui/celleditor.h"
 #include "ui/datagrid.h"
 
@@ -19,9 +19,7 @@ LoansFixture::LoansFixture(const QStringList& rows) {
     for (const QString& r : rows)
         program.exec(kLoanInsert + r);
     window = std::make_unique<LoansWindow>(program.context());
-    window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-    QCoreApplication::processEvents();
+    QVERIFY(userinput::showActive(window.get()));
 }
 
 DataGrid* LoansFixture::grid() const {
@@ -37,7 +35,7 @@ int LoansFixture::field(const char* name) const {
 }
 
 void LoansFixture::click(const char* name) {
-    window->button(QString::fromLatin1(name))->click();
+    userinput::click(window->button(QString::fromLatin1(name)));
 }
 
 int LoansFixture::stored() {
@@ -60,7 +58,7 @@ void LoansFixture::type(int row, const char* name, const QString& text) {
     QLineEdit* e = cell(row, name);
     QVERIFY(e);
     e->selectAll();
-    typeText(e, text);
+    userinput::type(text);
 }
 
 QString LoansFixture::shown(int row, const char* name) const {

@@ -1,0 +1,167 @@
+#!/usr/bin/env bash
+# A person at a real display: the real program under Xvfb with a window manager, driven by
+# real key presses through the X server (XTest, via xdotool). Types a ledger entry, a savings
+# deposit and a loan cell by cell, reaches 保存 by keyboard, and reads the books.
+# Usage: display_smoke.sh PROGRAM LISTS_FOLDER
+set -euo pipefail
+
+program=$1
+lists=$2
+
+if [ -z "${TELOQ_SMOKE_DISPLAY:-}" ]; then
+    export TELOQ_SMOKE_DISPLAY=1
+    exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
+fi
+
+work=$(mktemp -d)
+pids=()
+cleanup() {
+    for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+    wait 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+# A program folder of its own: the program, its lists, and (after the first start) its books.
+mkdir -p "$work/program" "$work/home"
+cp "$program" "$work/program/teloq"
+cp -r "$lists" "$work/program/txt"
+export HOME="$work/home" ODBCINI="$work/odbc.ini" QT_QPA_PLATFORM=xcb LC_ALL=C.UTF-8
+unset XDG_DATA_HOME XDG_CONFIG_HOME
+books="$work/program/Salary.mdb"
+
+openbox >/dev/null 2>&1 &
+pids+=($!)
+sleep 0.5
+
+fail() {
+    echo "FAIL: $*" >&2
+    if [ -n "${TELOQ_SMOKE_SHOTS:-}" ]; then import -window root "$TELOQ_SMOKE_SHOTS/failure.png" || true; fi
+    exit 1
+}
+
+# Waits for a visible window with exactly this title and gives it the keyboard.
+window() {
+    local id
+    id=$(timeout 15 xdotool search --sync --onlyvisible --name "^$1\$" | head -n1) ||
+        fail "no window '$1'"
+    xdotool windowactivate --sync "$id" 2>/dev/null || xdotool windowfocus --sync "$id"
+    sleep 0.3
+    echo "$id"
+}
+# Real key presses, each routed by the X server to the focused window.
+keys() { xdotool key --delay 60 "$@"; sleep 0.2; }
+# Typed text: ASCII through the keys that carry it, every other character through a key that
+# was given its keysym before the program started (see carryKeysyms): xdotool would otherwise
+# remap a spare key for each such character while the program runs, and a program may read
+# the key before it has seen the new mapping.
+typed() {
+    local text=$1 i c
+    for ((i = 0; i < ${#text}; i++)); do
+        c=${text:i:1}
+        if [[ $c == [[:ascii:]] ]]; then
+            xdotool type --delay 40 "$c"
+        else
+            xdotool key "$(printf 'U%X' "'$c")"
+        fi
+    done
+    sleep 0.2
+}
+# Gives every non-ASCII character of the texts that follow a key of its own, on keys of
+# multimedia functions that the program does not use.
+carryKeysyms() {
+    local chars codes i=0 c
+    chars=$(printf '%s' "$*" | grep -o . | grep -P '[^\x00-\x7F]' | sort -u)
+    mapfile -t codes < <(xmodmap -pke | awk '$4 ~ /^XF86/ {print $2}')
+    for c in $chars; do
+        [ "$i" -lt "${#codes[@]}" ] || fail "not enough spare keys for the typed texts"
+        xmodmap -e "keycode ${codes[i]} = $(printf 'U%X' "'$c")"
+        i=$((i + 1))
+    done
+}
+# Tab to the next cell.
+next() { keys Tab; }
+books_say() { sqlite3 -separator '|' "$books" "$1"; }
+expect() {
+    local got
+    got=$(books_say "$1")
+    [ "$got" = "$2" ] || fail "books say '$got' for '$1', expected '$2'"
+}
+
+carryKeysyms 支出 餐饮 午餐 现金 同事聚餐 张三 整存整取一年 借给别人 李四 饭钱
+"$work/program/teloq" >"$work/teloq.log" 2>&1 &
+pids+=($!)
+window Quenvard >/dev/null
+
+# The ledger: Enter on the focused 收支管理 (no password is set), 新增 by its shortcut, then a
+# whole entry typed cell by cell with Tab, and 保存 by its shortcut.
+keys Return
+window 收支管理 >/dev/null
+keys ctrl+n
+typed 2026-12-10
+next
+typed 支出
+next
+typed 餐饮
+next
+typed 午餐
+next
+typed 12.5
+next
+typed 现金
+next
+typed 同事聚餐
+keys ctrl+s
+sleep 0.5
+expect "select adddate, sz, szdl, szxl, money, zffs, memo from mysalary" \
+    "2026-12-10|支出|餐饮|午餐|12.5|现金|同事聚餐"
+# Esc closes no window; the frame's close box (here the window manager's Alt+F4) does.
+keys Escape Escape
+window 收支管理 >/dev/null
+keys alt+F4
+window Quenvard >/dev/null
+
+# The savings window: a deposit whose kind, typed and left with Tab, fills in the rest.
+keys Tab Tab Return
+window 储蓄管理 >/dev/null
+keys ctrl+n
+typed 张三
+next
+typed 2026-01-05
+next
+typed 10000
+next
+typed 整存整取一年
+next
+keys ctrl+s
+sleep 0.5
+expect "select bankuser, begindate, money, savingtype, interest, enddate, interestmoney from saving" \
+    "张三|2026-01-05|10000.0|整存整取一年|1.5|2026-12-31|150.0"
+keys ctrl+w
+window Quenvard >/dev/null
+
+# The loans window: a loan with its 标志 set by Space.
+keys shift+Tab Return
+window 借贷管理 >/dev/null
+keys ctrl+n
+typed 2026-12-01
+next
+typed 借给别人
+next
+typed 500
+next
+typed 李四
+next
+typed 2026-12-31
+next
+next
+keys space
+next
+typed 饭钱
+keys ctrl+s
+sleep 0.5
+expect "select borrowdate, action, money, listman, hopedate, flag, memo from borrow" \
+    "2026-12-01|借给别人|500.0|李四|2026-12-31|1|饭钱"
+keys ctrl+w
+window Quenvard >/dev/null
+echo "display smoke: ledger entry, savings deposit and loan typed and saved by keyboard"
