@@ -9,9 +9,3 @@ bool writeShortDateFormat() {
     s.sync();
     return s.status() == QSettings::NoError;
 }
-
-QString storedShortDateFormat() {
-    QSettings s(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Teloq"),
-                QStringLiteral("Teloq"));
-    return s.value(QStringLiteral("Regional/ShortDate")).toString();
-}

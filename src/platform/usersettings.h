@@ -8,6 +8,3 @@ inline constexpr const char* kShortDateFormat = "yyyy-MM-dd";
 // Writes the short date format into the program's own user settings (done at every start).
 // Returns false when the settings could not be written.
 bool writeShortDateFormat();
-
-// The short date format as stored in the user settings (empty when never written).
-QString storedShortDateFormat();
