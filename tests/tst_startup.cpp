@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -57,6 +58,7 @@ private slots:
     void entryFollowsTheProgramFolder();
     void secondInstanceRepointsTheDataSource();
     void runningProgramKeepsItsBooks();
+    void failedUpgradesAreLogged();
     void olderBooksGetTheIndexes();
     void passwordTest_data();
     void passwordTest();
@@ -318,6 +320,24 @@ void TestStartup::runningProgramKeepsItsBooks() {
         QCOMPARE(count.value(0).toInt(), 0);
     }
     QSqlDatabase::removeDatabase(QStringLiteral("others"));
+}
+
+void TestStartup::failedUpgradesAreLogged() {
+    // Books that are no database take neither the indexes nor the totals: each failure is
+    // logged, and the user is told once that the books cannot be read.
+    TestProgram tp;
+    QFile books(tp.databasePath());
+    QVERIFY(books.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    books.write(QByteArray(2048, '\x01'));
+    books.close();
+    QTest::ignoreMessage(
+        QtWarningMsg, QRegularExpression(QStringLiteral("^could not add the indexes to '.*"
+                                                        "Salary\\.mdb': file is not a database$")));
+    QTest::ignoreMessage(QtWarningMsg,
+                         QRegularExpression(QStringLiteral(
+                             "^could not add or repair the ledger totals of '.*Salary\\.mdb'")));
+    QCOMPARE(runStartup(tp.context()), std::nullopt);
+    QCOMPARE(tp.dialogs.errors().size(), 1);
 }
 
 void TestStartup::olderBooksGetTheIndexes() {
