@@ -1,7 +1,7 @@
 #include "actions.h"
 
 #include "books.h"
-#include "data/dialect.h"
+#include "data/ledgertotals.h"
 #include "data/schema.h"
 #include "data/tabledataset.h"
 #include "importactions.h"
@@ -171,7 +171,7 @@ RawDb& FloorRun::open() {
 }
 
 qint64 FloorRun::run(const QString& statement, qint64 maxRows) {
-    return db().run(toSqlite(statement), maxRows);
+    return db().run(ledgertotals::sqliteStatement(statement), maxRows);
 }
 
 QList<Action> allActions(const BooksFacts& facts) {

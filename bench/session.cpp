@@ -45,7 +45,9 @@ void flushDeletes() {
 } // namespace
 
 Session::Session(QString programFolder, QString odbcIniPath)
-    : m_clock(QDateTime(booksEndDate(), QTime(10, 0))), m_context{std::move(programFolder),
+    : m_clock(QDateTime(booksEndDate(), QTime(10, 0))), m_context{programFolder,
+                                                                  BooksLocation::inProgramFolder(
+                                                                      programFolder),
                                                                   std::move(odbcIniPath), m_dialogs,
                                                                   m_clock},
       m_windows(programWindows(m_context)) {}
@@ -55,7 +57,7 @@ Session::~Session() {
 }
 
 QString Session::databasePath() const {
-    return datasource::databasePathFor(m_context.programFolder);
+    return m_context.books.databasePath();
 }
 
 void Session::start() {

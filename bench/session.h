@@ -3,7 +3,7 @@
 #include "app/mainwindow.h"
 #include "platform/clock.h"
 #include "platform/context.h"
-#include "platform/scripteddialogs.h"
+#include "support/scripteddialogs.h"
 
 #include <QDialog>
 #include <memory>

@@ -20,7 +20,9 @@ int main(int argc, char* argv[]) {
     SystemClock clock;
     // Beside the program for a portable copy, else in the user's data folder.
     const DataFolder data = dataFolderOfThisProgram();
-    const Context context{data.folder, datasource::odbcIniPath(), dialogs, clock};
+    // The books are resolved here, once; every connection of this run opens them.
+    const Context context{data.folder, BooksLocation::inProgramFolder(data.folder),
+                          datasource::odbcIniPath(), dialogs, clock};
 
     SingleInstance instance(SingleInstance::keyFor(QString::fromLatin1(kApplicationTitle)));
     if (instance.anotherIsRunning()) {
@@ -30,7 +32,8 @@ int main(int argc, char* argv[]) {
     }
 
     MainWindow bank(context, runStartup(context, data.shippedLists), programWindows(context));
-    QObject::connect(&instance, &SingleInstance::raiseRequested, &bank, &MainWindow::restoreAndRaise);
+    QObject::connect(&instance, &SingleInstance::raiseRequested, &bank,
+                     &MainWindow::restoreAndRaise);
     bank.show();
     return app.exec();
 }

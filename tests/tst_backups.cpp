@@ -14,16 +14,29 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTest>
+#include <algorithm>
+#include <functional>
 #include <sys/stat.h>
 
 namespace {
 
 const QDate kToday(2026, 12, 9); // the day of TestProgram's clock
 
-QStringList namesOf(const QStringList& paths) {
+// The names of the dated copies in the backup folder of `booksPath`, newest first: the files
+// named <name>-yyyy-MM-dd.<suffix> with a real date.
+QStringList datedCopyNames(const QString& booksPath) {
+    const QFileInfo books(booksPath);
+    const QString prefix = books.completeBaseName() + u'-';
+    const QString suffix = u'.' + books.suffix();
     QStringList out;
-    for (const QString& p : paths)
-        out << QFileInfo(p).fileName();
+    for (const QString& name : QDir(backups::folderFor(booksPath)).entryList(QDir::Files)) {
+        if (!name.startsWith(prefix) || !name.endsWith(suffix))
+            continue;
+        const QString day = name.mid(prefix.size(), name.size() - prefix.size() - suffix.size());
+        if (QDate::fromString(day, QStringLiteral("yyyy-MM-dd")).isValid())
+            out << name;
+    }
+    std::sort(out.begin(), out.end(), std::greater<>());
     return out;
 }
 
@@ -134,7 +147,7 @@ void TestBackups::oneCopyPerDay() {
     addEntry(tp);
     // A later start on the same day replaces that day's copy.
     QVERIFY(runStartup(tp.context()).has_value());
-    QCOMPARE(namesOf(backups::copiesOf(tp.databasePath())),
+    QCOMPARE(datedCopyNames(tp.databasePath()),
              QStringList{QStringLiteral("Salary-2026-12-09.mdb")});
     QCOMPARE(entriesIn(backups::copyFor(tp.databasePath(), kToday)), 2);
 
@@ -142,7 +155,7 @@ void TestBackups::oneCopyPerDay() {
     tp.clock.set(QDateTime(kToday.addDays(1), QTime(8, 0)));
     addEntry(tp);
     QVERIFY(runStartup(tp.context()).has_value());
-    QCOMPARE(namesOf(backups::copiesOf(tp.databasePath())),
+    QCOMPARE(datedCopyNames(tp.databasePath()),
              (QStringList{QStringLiteral("Salary-2026-12-10.mdb"),
                           QStringLiteral("Salary-2026-12-09.mdb")}));
     QCOMPARE(entriesIn(backups::copyFor(tp.databasePath(), kToday)), 2);
@@ -168,7 +181,7 @@ void TestBackups::keepsTheNewestFourteen() {
     QStringList expected;
     for (int i = 0; i < backups::kKeptCopies; ++i)
         expected << QFileInfo(backups::copyFor(tp.databasePath(), kToday.addDays(-i))).fileName();
-    QCOMPARE(namesOf(backups::copiesOf(tp.databasePath())), expected);
+    QCOMPARE(datedCopyNames(tp.databasePath()), expected);
     for (const QString& name : strangers)
         QVERIFY2(QFile::exists(QDir(folder).filePath(name)), qPrintable(name));
     QVERIFY(tp.dialogs.shown.isEmpty());

@@ -195,7 +195,7 @@ void TestBadValues::queryTotalsNameTheRow() {
         QVERIFY2(!looksGarbled(w.statusPanel(i)->text()), qPrintable(w.statusPanel(i)->text()));
 
     // The same through the totals of one period.
-    QueryDataset q(tp.odbcIniPath());
+    QueryDataset q(tp.books());
     try {
         periods::computeTotals(q, periods::periodSums(periods::Period::Day, {"2026-12-09", {}}));
         QFAIL("a spoilt total was computed");

@@ -133,7 +133,7 @@ void TestBooks::readOnlyBooksCanBeRead() {
 
     {
         // A window's dataset shows the rows and refuses to save.
-        TableDataset ds(tp.odbcIniPath(), QStringLiteral("borrow"), TableDataset::Mode::Cached);
+        TableDataset ds(tp.books(), QStringLiteral("borrow"), TableDataset::Mode::Cached);
         ds.open();
         QCOMPARE(ds.rowCount(), 1);
         QCOMPARE(ds.value(0, ds.fieldIndex(QStringLiteral("listman"))).toString(),
@@ -147,7 +147,7 @@ void TestBooks::readOnlyBooksCanBeRead() {
             QCOMPARE(e.text(), books::readOnlyRefusal());
         }
         QVERIFY(ds.hasPendingChanges());
-        QueryDataset q(tp.odbcIniPath());
+        QueryDataset q(tp.books());
         QVERIFY_THROWS_EXCEPTION(AppError,
                                  q.execute(QStringLiteral("update tax set interesttax = 5")));
     }
@@ -185,7 +185,7 @@ void TestBooks::staleCreationsRemovedAtStart() {
 
 void TestBooks::logStaysSmall() {
     TestProgram tp;
-    TableDataset ds(tp.odbcIniPath(), QStringLiteral("mysalary"), TableDataset::Mode::Cached);
+    TableDataset ds(tp.books(), QStringLiteral("mysalary"), TableDataset::Mode::Cached);
     ds.open();
     const int memo = ds.fieldIndex(QStringLiteral("memo"));
     const int date = ds.fieldIndex(QStringLiteral("adddate"));

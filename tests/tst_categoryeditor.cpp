@@ -2,10 +2,10 @@
 // for 新增, 修改 and 删除, and every change checked on the bytes of the list files.
 #include "lists/gbk.h"
 #include "platform/apperror.h"
-#include "platform/scripteddialogs.h"
 #include "settings/logic/categoryeditor.h"
 #include "support/categoryfiles.h"
 #include "support/files.h"
+#include "support/scripteddialogs.h"
 #include "support/testprogram.h"
 
 #include <QDir>

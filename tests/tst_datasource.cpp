@@ -102,9 +102,7 @@ private slots:
 };
 
 void TestDataSource::entryValuesInOrder() {
-    QCOMPARE(datasource::entryText(QStringLiteral("/opt/teloq/Salary.mdb")),
-             expectedEntry("/opt/teloq/Salary.mdb"));
-    // A new file holds exactly the entry.
+    // A new file holds exactly the entry's three sections, in order.
     QCOMPARE(datasource::mergeEntry({}, QStringLiteral("/opt/teloq/Salary.mdb")),
              expectedEntry("/opt/teloq/Salary.mdb"));
 }
@@ -510,11 +508,9 @@ void TestDataSource::connectionOpensAFolderWithAnyName() {
     QVERIFY(QDir().mkpath(folder));
     const QString db = datasource::databasePathFor(folder);
     QVERIFY(schema::createDatabase(db));
-    const QString ini = dir.filePath(QStringLiteral("odbc.ini"));
-    QCOMPARE(datasource::writeEntry(ini, db), datasource::WriteResult::Written);
-    QueryDataset q(ini);
+    QueryDataset q{BooksLocation(db)};
     QCOMPARE(q.readNumber(QStringLiteral("select count(*) from bankinterest")), 12.0);
-    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(), 2);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(), 1);
 }
 
 void TestDataSource::connectionErrors_data() {
@@ -531,10 +527,8 @@ void TestDataSource::connectionErrors() {
     const QString db = dir.filePath(QStringLiteral("Salary.mdb"));
     if (!contents.isEmpty())
         writeAll(db, contents);
-    const QString ini = dir.filePath(QStringLiteral("odbc.ini"));
-    QCOMPARE(datasource::writeEntry(ini, db), datasource::WriteResult::Written);
     try {
-        Connection c(ini);
+        Connection c{BooksLocation(db)};
         QFAIL("the connection opened");
     } catch (const AppError& e) {
         QCOMPARE(e.text(), error.contains(u'%') ? error.arg(db) : error);

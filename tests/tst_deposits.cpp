@@ -276,7 +276,7 @@ void TestDeposits::unknownKindRefused() {
 
 void TestDeposits::deriveOverTheBooks() {
     TestProgram tp;
-    QueryDataset cxQuery(tp.odbcIniPath());
+    QueryDataset cxQuery(tp.books());
     const deposits::TermsLookup lookup = [&](const QString& name) {
         return deposits::lookupTerms(cxQuery, name);
     };
@@ -301,7 +301,7 @@ void TestDeposits::deriveOverTheBooks() {
 void TestDeposits::missingKindRow() {
     TestProgram tp;
     tp.exec(QStringLiteral("delete from bankinterest where interestname='整存整取三年'"));
-    QueryDataset cxQuery(tp.odbcIniPath());
+    QueryDataset cxQuery(tp.books());
     QVERIFY(!deposits::lookupTerms(cxQuery, QStringLiteral("整存整取三年")));
     const std::optional<Figures> f = deposits::derive(
         QStringLiteral("2004-03-01"), 5000.0, QStringLiteral("整存整取三年"),
@@ -316,10 +316,10 @@ void TestDeposits::missingKindRow() {
 
 void TestDeposits::deriveInTheRegister() {
     TestProgram tp;
-    TableDataset saving(tp.odbcIniPath(), QStringLiteral("saving"), TableDataset::Mode::Cached);
+    TableDataset saving(tp.books(), QStringLiteral("saving"), TableDataset::Mode::Cached);
     saving.open();
-    QueryDataset cxQuery(tp.odbcIniPath());
-    QueryDataset statusbarQuery(tp.odbcIniPath());
+    QueryDataset cxQuery(tp.books());
+    QueryDataset statusbarQuery(tp.books());
     const deposits::TermsLookup lookup = [&](const QString& name) {
         return deposits::lookupTerms(cxQuery, name);
     };
@@ -327,20 +327,31 @@ void TestDeposits::deriveInTheRegister() {
         return formats::toText(
             saving.value(saving.currentRow(), saving.fieldIndex(QString::fromLatin1(field))));
     };
+    // What the register does when a kind is committed in the current row.
+    const auto deriveIntoCurrentRow = [&](const QString& kindText) {
+        const int row = saving.currentRow();
+        const std::optional<deposits::Figures> f = deposits::derive(
+            saving.value(row, saving.fieldIndex(QStringLiteral("begindate"))),
+            saving.value(row, saving.fieldIndex(QStringLiteral("money"))), kindText, lookup, 20);
+        if (!f)
+            return false;
+        for (const auto& [field, value] : deposits::derivedCells(*f))
+            saving.setValue(saving.fieldIndex(field), value);
+        return true;
+    };
     const QString kind = QStringLiteral("整存整取一年");
     saving.append();
     saving.setValue(saving.fieldIndex(QStringLiteral("begindate")), QStringLiteral("2004-01-31"));
     // The kind committed before the amount: nothing derived.
-    QVERIFY(!deposits::deriveIntoCurrentRow(saving, kind, lookup, 20));
+    QVERIFY(!deriveIntoCurrentRow(kind));
     QCOMPARE(cell("interest"), QString());
     QCOMPARE(cell("enddate"), QString());
     // With the amount, an unknown kind changes no cell.
     saving.setValue(saving.fieldIndex(QStringLiteral("money")), 10000.0);
-    QVERIFY_THROWS_EXCEPTION(
-        AppError, deposits::deriveIntoCurrentRow(saving, QStringLiteral("活期"), lookup, 20));
+    QVERIFY_THROWS_EXCEPTION(AppError, deriveIntoCurrentRow(QStringLiteral("活期")));
     QCOMPARE(cell("totalmoney"), QString());
     // Committing the kind again fills every derived cell.
-    QVERIFY(deposits::deriveIntoCurrentRow(saving, kind, lookup, 20));
+    QVERIFY(deriveIntoCurrentRow(kind));
     QCOMPARE(cell("interest"), QStringLiteral("1.5"));
     QCOMPARE(cell("enddate"), QStringLiteral("2005-01-25"));
     QCOMPARE(cell("interestmoney"), QStringLiteral("150"));
@@ -360,7 +371,7 @@ void TestDeposits::deriveInTheRegister() {
 
 void TestDeposits::changedRateUsedByTheNextDerivation() {
     TestProgram tp;
-    QueryDataset cxQuery(tp.odbcIniPath());
+    QueryDataset cxQuery(tp.books());
     const deposits::TermsLookup lookup = [&](const QString& name) {
         return deposits::lookupTerms(cxQuery, name);
     };
@@ -388,7 +399,7 @@ void TestDeposits::changedRateUsedByTheNextDerivation() {
 
 void TestDeposits::lookupTakesTheNameAsAValue() {
     TestProgram tp;
-    QueryDataset cxQuery(tp.odbcIniPath());
+    QueryDataset cxQuery(tp.books());
     // Written into the statement, this name would select every row.
     QVERIFY(!deposits::lookupTerms(cxQuery, QStringLiteral("x' or '1'='1")));
     // A name with quotes and a backslash is found as it is.
@@ -423,7 +434,7 @@ void TestDeposits::taxRate() {
     TestProgram tp;
     if (!setup.isEmpty())
         tp.exec(setup);
-    QueryDataset cxQuery(tp.odbcIniPath());
+    QueryDataset cxQuery(tp.books());
     QCOMPARE(deposits::readTaxRate(cxQuery), rate);
 }
 
@@ -446,7 +457,7 @@ void TestDeposits::totals() {
     if (!rows.isEmpty())
         tp.exec(QStringLiteral("insert into saving (money, interestmoney, totalmoney) values ") +
                 rows);
-    QueryDataset statusbarQuery(tp.odbcIniPath());
+    QueryDataset statusbarQuery(tp.books());
     QCOMPARE(deposits::totalsTexts(statusbarQuery), panels);
 }
 

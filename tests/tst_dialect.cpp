@@ -160,7 +160,7 @@ void TestDialect::everyStatementRuns() {
     TestProgram program;
     program.exec(QStringLiteral("insert into mysalary (adddate, sz, szdl, szxl, money) values "
                                 "('2005-03-31', '收入', '工资', '基本', 100)"));
-    QueryDataset q(program.odbcIniPath());
+    QueryDataset q(program.books());
     try {
         if (statement.startsWith(QLatin1String("update")))
             q.execute(statement);

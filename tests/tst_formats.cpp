@@ -4,6 +4,7 @@
 
 #include <QRandomGenerator>
 #include <QTest>
+#include <cmath>
 #include <limits>
 
 class TestFormats : public QObject {
@@ -28,6 +29,10 @@ private slots:
     void amountCell();
     void cellText_data();
     void cellText();
+    void rounded_data();
+    void rounded();
+    void roundedToDigits_data();
+    void roundedToDigits();
 };
 
 void TestFormats::yuan_data() {
@@ -176,6 +181,9 @@ void TestFormats::nonFiniteNeverGarbled() {
     QCOMPARE(formats::general(value), invalid);
     QCOMPARE(formats::roundedDecimal(value, 2), invalid);
     QCOMPARE(formats::amountCell(value), invalid);
+    // The value rounding keeps it what it is: no number appears from it.
+    QVERIFY(!std::isfinite(formats::rounded(value, 2)));
+    QVERIFY(!std::isfinite(formats::roundedToDigits(value, 15)));
     QVERIFY(!formats::isValidAmount(value));
 }
 
@@ -285,6 +293,52 @@ void TestFormats::cellText() {
     } catch (const AppError& e) {
         QCOMPARE(e.text(), error);
     }
+}
+
+void TestFormats::rounded_data() {
+    QTest::addColumn<double>("value");
+    QTest::addColumn<int>("decimals");
+    QTest::addColumn<double>("expected");
+    QTest::newRow("half below its binary value") << 1.005 << 2 << 1.01;
+    QTest::newRow("half, negative") << -1.005 << 2 << -1.01;
+    QTest::newRow("below half") << 2.6749 << 2 << 2.67;
+    QTest::newRow("less than half a cent") << 0.004 << 2 << 0.0;
+    QTest::newRow("half a cent") << 0.005 << 2 << 0.01;
+    QTest::newRow("carry into the units") << 999.995 << 2 << 1000.0;
+    QTest::newRow("large") << 123456789.125 << 2 << 123456789.13;
+    QTest::newRow("beyond the cents of a double") << 1e20 << 2 << 1e20;
+    QTest::newRow("sum noise") << 0.1 + 0.2 << 2 << 0.3;
+    QTest::newRow("whole units") << 2.5 << 0 << 3.0;
+    QTest::newRow("zero") << 0.0 << 2 << 0.0;
+}
+
+void TestFormats::rounded() {
+    QFETCH(double, value);
+    QFETCH(int, decimals);
+    QFETCH(double, expected);
+    QCOMPARE(formats::rounded(value, decimals), expected);
+    // The same decimal as the text rounding writes.
+    QCOMPARE(formats::rounded(value, decimals),
+             formats::parseNumber(formats::roundedDecimal(value, decimals)));
+}
+
+void TestFormats::roundedToDigits_data() {
+    QTest::addColumn<double>("value");
+    QTest::addColumn<double>("expected");
+    QTest::newRow("sum noise") << 0.1 + 0.2 << 0.3;
+    QTest::newRow("negative noise") << -(0.1 + 0.2) << -0.3;
+    QTest::newRow("cents of large sums") << 9999999999999.99 << 9999999999999.99;
+    QTest::newRow("sixteenth digit") << 1234567890123456.0 << 1234567890123460.0;
+    QTest::newRow("small") << 0.000012345678901234567 << 0.0000123456789012346;
+    QTest::newRow("zero") << 0.0 << 0.0;
+}
+
+void TestFormats::roundedToDigits() {
+    QFETCH(double, value);
+    QFETCH(double, expected);
+    QCOMPARE(formats::roundedToDigits(value, 15), expected);
+    // What the general format shows, read back.
+    QCOMPARE(formats::roundedToDigits(value, 15), formats::parseNumber(formats::general(value)));
 }
 
 QTEST_GUILESS_MAIN(TestFormats)

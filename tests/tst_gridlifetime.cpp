@@ -27,7 +27,7 @@ private slots:
 
 void TestGridLifetime::focusMovesDuringDestructionDoNotReachTheGrid() {
     TestProgram tp;
-    TableDataset ds(tp.odbcIniPath(), QStringLiteral("borrow"), TableDataset::Mode::Cached);
+    TableDataset ds(tp.books(), QStringLiteral("borrow"), TableDataset::Mode::Cached);
     ds.open();
     QWidget elsewhere;
     auto* window = new QWidget;
@@ -48,7 +48,7 @@ void TestGridLifetime::focusMovesDuringDestructionDoNotReachTheGrid() {
 
 void TestGridLifetime::windowClosedWhileEditorHasFocus() {
     TestProgram tp;
-    TableDataset ds(tp.odbcIniPath(), QStringLiteral("borrow"), TableDataset::Mode::Cached);
+    TableDataset ds(tp.books(), QStringLiteral("borrow"), TableDataset::Mode::Cached);
     ds.open();
     QWidget main;
     main.show();

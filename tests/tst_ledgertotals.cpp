@@ -10,6 +10,9 @@
 #include "data/schema.h"
 #include "data/tabledataset.h"
 #include "import/billimport.h"
+#include "data/wholeledger.h"
+#include "reports/logic/chartseries.h"
+#include "reports/logic/periods.h"
 #include "support/testprogram.h"
 
 #include <QFile>
@@ -21,33 +24,16 @@
 
 namespace {
 
-// Each whole-ledger statement in the windows' dialect, and the same statement written
-// directly over mysalary in SQLite.
-struct WholeLedger {
-    const char* windows;
-    const char* direct;
-};
-
-const WholeLedger kStatements[] = {
-    {"select sz as x,sum(money) as y from mysalary group by sz",
-     "select sz as x,sum(money) as y from mysalary group by sz"},
-    {"select szdl as x,sum(money) as y from mysalary group by szdl",
-     "select szdl as x,sum(money) as y from mysalary group by szdl"},
-    {"select left(adddate,7) as x, sum(money) as y  from mysalary where sz='收入' group by adddate",
-     "select substr(adddate,1,7) as x, sum(money) as y from mysalary where sz='收入' group by "
-     "adddate"},
-    {"select left(adddate,7) as x, sum(money) as y  from mysalary where sz='支出' group by adddate",
-     "select substr(adddate,1,7) as x, sum(money) as y from mysalary where sz='支出' group by "
-     "adddate"},
-    {"select szdl as x, sum(money) as y  from mysalary where sz='收入' group by szdl",
-     "select szdl as x, sum(money) as y from mysalary where sz='收入' group by szdl"},
-    {"select szdl as x, sum(money) as y  from mysalary where sz='支出' group by szdl",
-     "select szdl as x, sum(money) as y from mysalary where sz='支出' group by szdl"},
-    {"select sum(money) from mysalary where sz='收入'",
-     "select sum(money) from mysalary where sz='收入'"},
-    {"select sum(money) from mysalary where sz='支出'",
-     "select sum(money) from mysalary where sz='支出'"},
-};
+// Every statement that the charts and the query window run over the whole ledger, taken from
+// their own tables.
+QStringList wholeLedgerStatements() {
+    QStringList out;
+    for (const charts::ChartPage& p : charts::chartPages())
+        out << p.statement;
+    const periods::SumStatements sums = periods::overallSums();
+    out << sums.income << sums.expenditure;
+    return out;
+}
 
 // The rows as the user sees their figures: labels as they are, amounts to the cent.
 QList<QStringList> figures(QList<QStringList> rows) {
@@ -61,12 +47,12 @@ QList<QStringList> figures(QList<QStringList> rows) {
 
 // Fails the test unless every whole-ledger figure equals the direct sum.
 void compareAll(TestProgram& tp, const QString& when) {
-    for (const WholeLedger& s : kStatements) {
-        const QList<QStringList> kept = figures(tp.rows(toSqlite(QString::fromUtf8(s.windows))));
-        const QList<QStringList> direct = figures(tp.rows(QString::fromUtf8(s.direct)));
+    for (const QString& s : wholeLedgerStatements()) {
+        // The direct sum: the same statement translated and run over mysalary.
+        const QList<QStringList> kept = figures(tp.rows(ledgertotals::sqliteStatement(s)));
+        const QList<QStringList> direct = figures(tp.rows(toSqlite(s)));
         if (kept != direct) {
-            qWarning().noquote() << when << s.windows << "\nkept:  " << kept
-                                 << "\ndirect:" << direct;
+            qWarning().noquote() << when << s << "\nkept:  " << kept << "\ndirect:" << direct;
             QFAIL("a kept total differs from the direct sum");
         }
     }
@@ -109,6 +95,8 @@ class TestLedgerTotals : public QObject {
 private slots:
     void initTestCase();
     void everyWholeLedgerStatementIsAnsweredFromTheTotals();
+    void wholeLedgerStatementsAreTheDocumentedOnes_data();
+    void wholeLedgerStatementsAreTheDocumentedOnes();
     void emptyLedgerGivesNoRowsAndNullSums();
     void plainSqlChangesKeepTheTotals_data();
     void plainSqlChangesKeepTheTotals();
@@ -131,10 +119,12 @@ void TestLedgerTotals::initTestCase() {
 }
 
 void TestLedgerTotals::everyWholeLedgerStatementIsAnsweredFromTheTotals() {
-    for (const WholeLedger& s : kStatements) {
-        const QString over = ledgertotals::statementOverTotals(QString::fromUtf8(s.windows));
-        QVERIFY2(over.contains(QLatin1String("_totals")), s.windows);
-        QCOMPARE(toSqlite(QString::fromUtf8(s.windows)), over);
+    const QStringList statements = wholeLedgerStatements();
+    QCOMPARE(statements.size(), 8);
+    for (const QString& s : statements) {
+        const QString over = ledgertotals::statementOverTotals(s);
+        QVERIFY2(over.contains(QLatin1String("_totals")), qPrintable(s));
+        QCOMPARE(ledgertotals::sqliteStatement(s), over);
     }
     // Only those texts: a period's sum, or the same statement written differently, runs as it is.
     QVERIFY(ledgertotals::statementOverTotals(
@@ -146,13 +136,48 @@ void TestLedgerTotals::everyWholeLedgerStatementIsAnsweredFromTheTotals() {
                 .isEmpty());
 }
 
+void TestLedgerTotals::wholeLedgerStatementsAreTheDocumentedOnes_data() {
+    QTest::addColumn<QString>("statement");
+    QTest::addColumn<QByteArray>("documented");
+    const QList<charts::ChartPage>& pages = charts::chartPages();
+    QCOMPARE(pages.size(), 6);
+    QTest::newRow("收支饼图") << pages.at(0).statement
+                              << QByteArray(
+                                     "select sz as x,sum(money) as y from mysalary group by sz");
+    QTest::newRow("柱状图") << pages.at(1).statement
+                            << QByteArray(
+                                   "select szdl as x,sum(money) as y from mysalary group by szdl");
+    QTest::newRow("月收入图") << pages.at(2).statement
+                              << QByteArray("select left(adddate,7) as x, sum(money) as y  from "
+                                            "mysalary where sz='收入' group by adddate");
+    QTest::newRow("月支出图") << pages.at(3).statement
+                              << QByteArray("select left(adddate,7) as x, sum(money) as y  from "
+                                            "mysalary where sz='支出' group by adddate");
+    QTest::newRow("大类收入图") << pages.at(4).statement
+                                << QByteArray("select szdl as x, sum(money) as y  from mysalary "
+                                              "where sz='收入' group by szdl");
+    QTest::newRow("大类支出图") << pages.at(5).statement
+                                << QByteArray("select szdl as x, sum(money) as y  from mysalary "
+                                              "where sz='支出' group by szdl");
+    const periods::SumStatements sums = periods::overallSums();
+    QTest::newRow("总收入") << sums.income
+                            << QByteArray("select sum(money) from mysalary where sz='收入'");
+    QTest::newRow("总支出") << sums.expenditure
+                            << QByteArray("select sum(money) from mysalary where sz='支出'");
+}
+
+void TestLedgerTotals::wholeLedgerStatementsAreTheDocumentedOnes() {
+    QFETCH(QString, statement);
+    QFETCH(QByteArray, documented);
+    QCOMPARE(statement.toUtf8(), documented);
+}
+
 void TestLedgerTotals::emptyLedgerGivesNoRowsAndNullSums() {
     TestProgram tp;
     compareAll(tp, QStringLiteral("empty"));
-    QCOMPARE(tp.rows(toSqlite(QStringLiteral("select sum(money) from mysalary where sz='收入'"))),
+    QCOMPARE(tp.rows(ledgertotals::sqliteStatement(wholeledger::kIncomeSum)),
              QList<QStringList>{{"<null>"}});
-    QCOMPARE(tp.rows(toSqlite(
-                 QStringLiteral("select sz as x,sum(money) as y from mysalary group by sz"))),
+    QCOMPARE(tp.rows(ledgertotals::sqliteStatement(wholeledger::kByDirection)),
              QList<QStringList>{});
 }
 
@@ -246,7 +271,7 @@ void TestLedgerTotals::plainSqlChangesKeepTheTotals() {
 void TestLedgerTotals::tableDatasetSavesKeepTheTotals() {
     TestProgram tp;
     QRandomGenerator rng(7);
-    TableDataset ds(tp.odbcIniPath(), QStringLiteral("mysalary"), TableDataset::Mode::Cached);
+    TableDataset ds(tp.books(), QStringLiteral("mysalary"), TableDataset::Mode::Cached);
     ds.open();
     const int date = ds.fieldIndex(QStringLiteral("adddate"));
     const int sz = ds.fieldIndex(QStringLiteral("sz"));
@@ -371,8 +396,7 @@ void TestLedgerTotals::startUpGivesOlderBooksTheTotals() {
         tp.exec(QString::fromLatin1(sql));
     QVERIFY(runStartup(tp.context()).has_value());
     QVERIFY(tp.dialogs.errors().isEmpty());
-    QCOMPARE(tp.rows(toSqlite(
-                 QStringLiteral("select sz as x,sum(money) as y from mysalary group by sz"))),
+    QCOMPARE(tp.rows(ledgertotals::sqliteStatement(wholeledger::kByDirection)),
              (QList<QStringList>{{"支出", "42.5"}, {"收入", "100"}}));
     compareAll(tp, QStringLiteral("after start-up"));
 }

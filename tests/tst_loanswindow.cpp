@@ -58,6 +58,13 @@ void TestLoansWindow::totals_data() {
                        "('2026-01-06', '借给别人', 0.2, 'y', 0, '')",
                        "('2026-01-06', '问别人借', 1000.25, 'z', 0, '')"}
         << QStringList{"借出：0.3元", "欠款：1000.25元", "余额：-999.95元"};
+    // The balance is the difference of the sums as shown: 0.1 + 0.2 is 0.3 there, not
+    // 0.30000000000000004.
+    QTest::newRow("balance of the shown sums")
+        << QStringList{"('2026-01-06', '借给别人', 0.1, 'x', 0, '')",
+                       "('2026-01-06', '借给别人', 0.2, 'y', 0, '')",
+                       "('2026-01-06', '问别人借', 0.3, 'z', 0, '')"}
+        << QStringList{"借出：0.3元", "欠款：0.3元", "余额：0元"};
 }
 
 void TestLoansWindow::totals() {

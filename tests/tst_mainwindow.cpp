@@ -343,7 +343,7 @@ void TestMainWindow::failedStartLocksEveryButton() {
         for (QString& e : errors)
             e = e.arg(tp.databasePath());
     }
-    const Context context{tp.folder(), iniPath, tp.dialogs, tp.clock};
+    const Context context{tp.folder(), tp.books(), iniPath, tp.dialogs, tp.clock};
     OpenedWindows opened;
     MainWindow bank(context, runStartup(context), opened.windows());
     opened.expectedParent = &bank;
@@ -413,7 +413,7 @@ void TestMainWindow::hashedPasswordGate() {
     QFETCH(QStringList, entries);
     QFETCH(bool, opens);
     TestProgram tp;
-    password::store(tp.odbcIniPath(), QStringLiteral("Pa'ss\\ 密码"));
+    password::store(tp.books(), QStringLiteral("Pa'ss\\ 密码"));
     OpenedWindows opened;
     MainWindow bank(tp.context(), runStartup(tp.context()), opened.windows());
     opened.expectedParent = &bank;
@@ -459,9 +459,8 @@ void TestMainWindow::passwordSetInSettingsCountsFromNextStart() {
     QCOMPARE(pressAllFour(first, tp, opened), kOpened);
 
     // The settings page stores a new password: the old one goes on working in this run.
-    QCOMPARE(
-        settings::changePassword(tp.odbcIniPath(), QStringLiteral("Neu"), QStringLiteral("Neu")),
-        settings::PasswordChange::Stored);
+    QCOMPARE(settings::changePassword(tp.books(), QStringLiteral("Neu"), QStringLiteral("Neu")),
+             settings::PasswordChange::Stored);
     QCOMPARE(pressAllFour(first, tp, opened), kOpened);
     enter(first, tp, QStringLiteral("Neu"));
     QCOMPARE(pressAllFour(first, tp, opened), kRefused);

@@ -51,7 +51,7 @@ void TestPassword::storedAndAccepted() {
     QFETCH(QString, typed);
     QFETCH(QStringList, refused);
     TestProgram tp;
-    password::store(tp.odbcIniPath(), typed);
+    password::store(tp.books(), typed);
     const QString stored =
         tp.scalar(QStringLiteral("select password from user where id=1")).toString();
     QVERIFY(stored != typed);
@@ -102,7 +102,7 @@ void TestPassword::clearTextStoredValues() {
 void TestPassword::storeWritesUserOne() {
     TestProgram tp;
     tp.exec(QStringLiteral("insert into user (id, password) values (2, 'other')"));
-    password::store(tp.odbcIniPath(), QStringLiteral("neu"));
+    password::store(tp.books(), QStringLiteral("neu"));
     QCOMPARE(tp.scalar(QStringLiteral("select password from user where id=2")).toString(),
              QStringLiteral("other"));
     QVERIFY(password::matches(
@@ -114,7 +114,7 @@ void TestPassword::storeOnBooksWithoutUserOne() {
     // An update alone would change nothing here and still report success.
     TestProgram tp;
     tp.exec(QStringLiteral("delete from user"));
-    password::store(tp.odbcIniPath(), QStringLiteral("neu"));
+    password::store(tp.books(), QStringLiteral("neu"));
     QCOMPARE(tp.scalar(QStringLiteral("select count(*) from user")).toInt(), 1);
     QVERIFY(passwordPasses(runStartup(tp.context()), QStringLiteral("neu")));
 }

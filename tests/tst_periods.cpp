@@ -259,7 +259,7 @@ void TestPeriods::typedQuarterYear() {
     TestProgram tp;
     insert(tp,
            {{"2005-01-15", "收入", 10}, {"2005-03-11", "收入", 1}, {"2026-02-01", "收入", 100}});
-    QueryDataset query(tp.odbcIniPath());
+    QueryDataset query(tp.books());
     const PeriodKey key = chosenQuarterBounds(year, quarter);
     QTEST(computeTotals(query, periodSums(Period::Quarter, key)).income, "incomeText");
     query.setStatement(periodSql(Period::Quarter, StatementKind::AllEntries, key));
@@ -324,7 +324,7 @@ void TestPeriods::totals() {
     entries << Entry{"2026-12-08", "收入", 7} << Entry{"2026-12-10", "支出", 9};
     insert(tp, entries);
 
-    QueryDataset query(tp.odbcIniPath());
+    QueryDataset query(tp.books());
     const Totals t =
         computeTotals(query, periodSums(Period::Day, {QStringLiteral("2026-12-09"), {}}));
     QTEST(t.income, "incomeText");
@@ -377,7 +377,7 @@ void TestPeriods::periodSelectsItsEntries() {
                 {"2005-03-31", "收入", 20000},
                 {"2005-04-01", "收入", 40000},
                 {"2006-03-15", "收入", 80000}});
-    QueryDataset query(tp.odbcIniPath());
+    QueryDataset query(tp.books());
     const Totals t = computeTotals(query, periodSums(period, {first, last}));
     QTEST(t.income, "incomeText");
     QCOMPARE(t.expenditure, QStringLiteral("0.00"));
@@ -399,7 +399,7 @@ void TestPeriods::periodSelectsItsEntries() {
 
 void TestPeriods::failedSumLeavesQueryClosed() {
     TestProgram tp;
-    QueryDataset query(tp.odbcIniPath());
+    QueryDataset query(tp.books());
     // A key holding a quote breaks its statement; the data layer's error ends the totals.
     const PeriodKey broken{QStringLiteral("2005-0'3"), {}};
     QVERIFY_THROWS_EXCEPTION(AppError, computeTotals(query, periodSums(Period::Month, broken)));
@@ -439,7 +439,7 @@ void TestPeriods::analysisGroupsPerCategory() {
                 {"2026-12-03", "支出", 12345.6, "住房", "房租"},
                 {"2026-12-04", "支出", 4, "住房", nullptr},
                 {"2026-11-30", "收入", 999, "工资", "基本"}});
-    QueryDataset query(tp.odbcIniPath());
+    QueryDataset query(tp.books());
     query.setStatement(
         periodSql(Period::Month, StatementKind::Analysis, {QStringLiteral("2026-12"), {}}));
     query.open();

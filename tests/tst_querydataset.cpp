@@ -1,5 +1,6 @@
 // Reading single values through a query dataset: NULL totals, the three readings, month and
 // range filters at the edges of a month, and statements that fail.
+#include "data/datasourceentry.h"
 #include "data/querydataset.h"
 #include "platform/apperror.h"
 #include "support/testprogram.h"
@@ -15,7 +16,7 @@ private slots:
     void passwordUpdate();
     void boundValues();
     void rowsOfAStatement();
-    void missingDataSource();
+    void entryIsNeverReadBack();
 };
 
 void TestQueryDataset::singleValues_data() {
@@ -78,7 +79,7 @@ void TestQueryDataset::singleValues() {
     TestProgram tp;
     for (const QString& r : rows.split(u';', Qt::SkipEmptyParts))
         tp.exec(QStringLiteral("insert into mysalary (adddate, sz, money) values %1").arg(r));
-    QueryDataset q(tp.odbcIniPath());
+    QueryDataset q(tp.books());
     QCOMPARE(q.readText(statement), text);
     QVERIFY(!q.isOpen());
     if (qIsNaN(number)) {
@@ -96,7 +97,7 @@ void TestQueryDataset::brokenStatementWritesNothing() {
     // A value holding a single quote breaks its statement; nothing is written.
     TestProgram tp;
     tp.exec(QStringLiteral("update user set password='old' where id=1"));
-    QueryDataset q(tp.odbcIniPath());
+    QueryDataset q(tp.books());
     try {
         q.execute(QStringLiteral("update user set password='it's' where id=1"));
         QFAIL("the broken statement ran");
@@ -116,7 +117,7 @@ void TestQueryDataset::brokenStatementWritesNothing() {
 
 void TestQueryDataset::passwordUpdate() {
     TestProgram tp;
-    QueryDataset q(tp.odbcIniPath(), QStringLiteral("select password from user"));
+    QueryDataset q(tp.books(), QStringLiteral("select password from user"));
     q.execute(QStringLiteral("update user set password='0123' where id=1"));
     // Digits stay text: the leading zero is kept.
     QCOMPARE(q.readText(QStringLiteral("select password from user")), QStringLiteral("0123"));
@@ -128,7 +129,7 @@ void TestQueryDataset::boundValues() {
     TestProgram tp;
     tp.exec(QStringLiteral("insert into mysalary (adddate, sz, szdl, money) values "
                            "('2026-12-01', '支出', 'a''b', 1), ('2026-12-02', '支出', 'c', 2)"));
-    QueryDataset q(tp.odbcIniPath());
+    QueryDataset q(tp.books());
     // Values reach the statement as values: quotes, a backslash and statement text included.
     const QString odd = QStringLiteral("it's \\ ' or '1'='1");
     QCOMPARE(q.execute(QStringLiteral("update mysalary set memo=? where szdl=?"),
@@ -156,7 +157,7 @@ void TestQueryDataset::rowsOfAStatement() {
     tp.exec(QStringLiteral("insert into mysalary (adddate, sz, money) values "
                            "('2026-12-01','收入',1), ('2026-12-03','支出',2), "
                            "('2026-12-02','收入',3)"));
-    QueryDataset q(tp.odbcIniPath());
+    QueryDataset q(tp.books());
     q.setStatement(QStringLiteral("select adddate, money from mysalary order by adddate desc"));
     q.open();
     QCOMPARE(q.model()->rowCount(), 3);
@@ -166,17 +167,18 @@ void TestQueryDataset::rowsOfAStatement() {
     QCOMPARE(q.model()->rowCount(), 0);
 }
 
-void TestQueryDataset::missingDataSource() {
+void TestQueryDataset::entryIsNeverReadBack() {
+    // The data source entry is for other tools: a dataset opens the books it was given, with
+    // the entry gone or naming another file.
     TestProgram tp;
+    tp.exec(QStringLiteral("update user set password='ours' where id=1"));
     QFile::remove(tp.odbcIniPath());
-    QueryDataset q(tp.odbcIniPath());
-    try {
-        q.readText(QStringLiteral("select password from user"));
-        QFAIL("opened without a data source");
-    } catch (const AppError& e) {
-        QCOMPARE(e.text(),
-                 QStringLiteral("Data source name not found and no default driver specified"));
-    }
+    QueryDataset q(tp.books());
+    QCOMPARE(q.readText(QStringLiteral("select password from user")), QStringLiteral("ours"));
+    QVERIFY(datasource::writeEntry(tp.odbcIniPath(), tp.folder() + QStringLiteral("/other.mdb")) ==
+            datasource::WriteResult::Written);
+    QueryDataset later(tp.books());
+    QCOMPARE(later.readText(QStringLiteral("select password from user")), QStringLiteral("ours"));
 }
 
 QTEST_GUILESS_MAIN(TestQueryDataset)

@@ -19,8 +19,8 @@ namespace {
 // The two datasets of the savings page, opened as the window opens them.
 struct SavingsPage {
     explicit SavingsPage(const TestProgram& tp)
-        : lxtable(tp.odbcIniPath(), QStringLiteral("bankinterest"), TableDataset::Mode::Cached),
-          taxtable(tp.odbcIniPath(), QStringLiteral("tax"), TableDataset::Mode::Immediate) {
+        : lxtable(tp.books(), QStringLiteral("bankinterest"), TableDataset::Mode::Cached),
+          taxtable(tp.books(), QStringLiteral("tax"), TableDataset::Mode::Immediate) {
         lxtable.open();
         taxtable.open();
     }
@@ -90,7 +90,7 @@ void TestSettingsLogic::passwordSteps() {
     QFETCH(QString, message);
     TestProgram tp;
     tp.exec(QStringLiteral("update user set password='old' where id=1"));
-    QCOMPARE(settings::changePassword(tp.odbcIniPath(), newPassword, confirmation), outcome);
+    QCOMPARE(settings::changePassword(tp.books(), newPassword, confirmation), outcome);
     QCOMPARE(settings::passwordMessage(outcome), message);
     const QString stored =
         tp.scalar(QStringLiteral("select password from user where id=1")).toString();
@@ -107,7 +107,7 @@ void TestSettingsLogic::passwordNotStoredOnError() {
     tp.exec(QStringLiteral("create trigger refuse before update on user "
                            "begin select raise(abort, 'user is locked'); end"));
     try {
-        settings::changePassword(tp.odbcIniPath(), QStringLiteral("neu"), QStringLiteral("neu"));
+        settings::changePassword(tp.books(), QStringLiteral("neu"), QStringLiteral("neu"));
         QFAIL("a refused update was reported as done");
     } catch (const AppError& e) {
         QCOMPARE(e.text(), QStringLiteral("user is locked"));
@@ -127,7 +127,7 @@ void TestSettingsLogic::ratesAndTaxSaved() {
     // Stored as the number 20, in the one row; the savings window reads 20.
     QCOMPARE(tp.rows(QStringLiteral("select typeof(interesttax), interesttax from tax")),
              (QList<QStringList>{{"real", "20"}}));
-    QueryDataset cxQuery(tp.odbcIniPath());
+    QueryDataset cxQuery(tp.books());
     QCOMPARE(deposits::readTaxRate(cxQuery), 20.0);
     QVERIFY(!page.lxtable.hasPendingChanges());
     QVERIFY(!page.taxtable.hasPendingChanges());

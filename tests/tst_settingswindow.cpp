@@ -424,7 +424,7 @@ void TestSettingsWindow::taxOfTwentyUsedBySavings() {
     QCOMPARE(f.tp.rows(QStringLiteral("select typeof(interesttax), interesttax from tax")),
              (QList<QStringList>{{"real", "20"}}));
     // What the savings window reads when it opens.
-    QueryDataset cxQuery(f.tp.odbcIniPath());
+    QueryDataset cxQuery(f.tp.books());
     QCOMPARE(deposits::readTaxRate(cxQuery), 20.0);
     // The next opening shows it.
     f.open();

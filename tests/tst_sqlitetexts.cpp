@@ -68,7 +68,7 @@ void TestSqliteTexts::sqlErrorsCarryTheSentence() {
 void TestSqliteTexts::saveWhileAnotherProgramWrites() {
     // Another program holds the books for writing: the save waits, then says so in Chinese.
     TestProgram tp;
-    TableDataset ds(tp.odbcIniPath(), QStringLiteral("borrow"), TableDataset::Mode::Cached);
+    TableDataset ds(tp.books(), QStringLiteral("borrow"), TableDataset::Mode::Cached);
     ds.open();
     ds.append();
     ds.setValue(ds.fieldIndex(QStringLiteral("memo")), QStringLiteral("new"));

@@ -3,6 +3,7 @@
 #include "app/startup.h"
 #include "data/datasourceentry.h"
 #include "data/schema.h"
+#include "data/tabledataset.h"
 #include "platform/usersettings.h"
 #include "support/files.h"
 #include "support/testprogram.h"
@@ -10,7 +11,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSettings>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QStandardPaths>
 #include <QTest>
 #include <sys/stat.h>
@@ -22,6 +26,13 @@ void forgetShortDateFormat() {
                 QStringLiteral("Teloq"));
     s.clear();
     s.sync();
+}
+
+// The short date format as the user settings hold it (empty when never written).
+QString storedShortDateFormat() {
+    QSettings s(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Teloq"),
+                QStringLiteral("Teloq"));
+    return s.value(QStringLiteral("Regional/ShortDate")).toString();
 }
 
 const QString kRefusal = QStringLiteral("对不起，你非法登录本系统！");
@@ -46,6 +57,8 @@ private slots:
     void programFolderWithALineBreak();
     void entryFollowsTheProgramFolder();
     void secondInstanceRepointsTheDataSource();
+    void runningProgramKeepsItsBooks();
+    void failedUpgradesAreLogged();
     void olderBooksGetTheIndexes();
     void passwordTest_data();
     void passwordTest();
@@ -193,7 +206,7 @@ void TestStartup::unwritableEntryLocksEverything() {
     writeAll(tp.folder() + QStringLiteral("/plain"), "x");
     QVERIFY(QDir().mkpath(tp.folder() + QStringLiteral("/folder")));
     const QString ini = tp.folder() + u'/' + place;
-    const Context context{tp.folder(), ini, tp.dialogs, tp.clock};
+    const Context context{tp.folder(), tp.books(), ini, tp.dialogs, tp.clock};
 
     QCOMPARE(runStartup(context), std::nullopt);
 
@@ -229,7 +242,8 @@ void TestStartup::programFolderWithALineBreak() {
     const QString folder = tp.folder() + u'/' + name;
     QVERIFY(QDir().mkpath(folder));
     const QByteArray before = readAll(tp.odbcIniPath());
-    const Context context{folder, tp.odbcIniPath(), tp.dialogs, tp.clock};
+    const Context context{folder, BooksLocation::inProgramFolder(folder), tp.odbcIniPath(),
+                          tp.dialogs, tp.clock};
 
     QCOMPARE(runStartup(context), std::nullopt);
 
@@ -254,7 +268,8 @@ void TestStartup::entryFollowsTheProgramFolder() {
     // The same program copied elsewhere: the entry now names the books beside the copy.
     const QString copy = tp.folder() + QStringLiteral("/copy");
     QVERIFY(QDir().mkpath(copy));
-    const Context moved{copy, tp.odbcIniPath(), tp.dialogs, tp.clock};
+    const Context moved{copy, BooksLocation::inProgramFolder(copy), tp.odbcIniPath(), tp.dialogs,
+                        tp.clock};
     QCOMPARE(runStartup(moved), std::optional<QString>(QString()));
     QCOMPARE(datasource::readDatabasePath(tp.odbcIniPath()), datasource::databasePathFor(copy));
     QVERIFY(QFile::exists(datasource::databasePathFor(copy)));
@@ -265,12 +280,64 @@ void TestStartup::secondInstanceRepointsTheDataSource() {
     TestProgram tp;
     const QString other = tp.folder() + QStringLiteral("/other");
     QVERIFY(QDir().mkpath(other));
-    registerDataSource(Context{other, tp.odbcIniPath(), tp.dialogs, tp.clock});
+    registerDataSource(Context{other, BooksLocation::inProgramFolder(other), tp.odbcIniPath(),
+                               tp.dialogs, tp.clock});
     QCOMPARE(datasource::readDatabasePath(tp.odbcIniPath()), datasource::databasePathFor(other));
     // Only the entry: no books are created and no settings are written.
     QVERIFY(!QFile::exists(datasource::databasePathFor(other)));
     QVERIFY(storedShortDateFormat().isEmpty());
     QVERIFY(tp.dialogs.shown.isEmpty());
+}
+
+void TestStartup::runningProgramKeepsItsBooks() {
+    TestProgram tp;
+    QCOMPARE(runStartup(tp.context()), std::optional<QString>(QString()));
+
+    // While it runs, a second copy is started from another folder that has books of its own:
+    // before it ends it writes its folder into the data source entry.
+    const QString other = tp.folder() + QStringLiteral("/other");
+    QVERIFY(QDir().mkpath(other));
+    QVERIFY(schema::createDatabase(datasource::databasePathFor(other)));
+    registerDataSource(Context{other, BooksLocation::inProgramFolder(other), tp.odbcIniPath(),
+                               tp.dialogs, tp.clock});
+    QCOMPARE(datasource::readDatabasePath(tp.odbcIniPath()), datasource::databasePathFor(other));
+
+    // A window of the running program opened afterwards still saves into its own books.
+    TableDataset ledger(tp.context().books, QStringLiteral("mysalary"), TableDataset::Mode::Cached);
+    ledger.open();
+    ledger.append();
+    ledger.setValue(ledger.fieldIndex(QStringLiteral("memo")), QStringLiteral("ours"));
+    ledger.saveAll();
+    QCOMPARE(tp.rows(QStringLiteral("select memo from mysalary")),
+             QList<QStringList>{QStringList{QStringLiteral("ours")}});
+    {
+        QSqlDatabase others =
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("others"));
+        others.setDatabaseName(datasource::databasePathFor(other));
+        QVERIFY(others.open());
+        QSqlQuery count(QStringLiteral("select count(*) from mysalary"), others);
+        QVERIFY(count.next());
+        QCOMPARE(count.value(0).toInt(), 0);
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("others"));
+}
+
+void TestStartup::failedUpgradesAreLogged() {
+    // Books that are no database take neither the indexes nor the totals: each failure is
+    // logged, and the user is told once that the books cannot be read.
+    TestProgram tp;
+    QFile books(tp.databasePath());
+    QVERIFY(books.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    books.write(QByteArray(2048, '\x01'));
+    books.close();
+    QTest::ignoreMessage(
+        QtWarningMsg, QRegularExpression(QStringLiteral("^could not add the indexes to '.*"
+                                                        "Salary\\.mdb': file is not a database$")));
+    QTest::ignoreMessage(QtWarningMsg,
+                         QRegularExpression(QStringLiteral(
+                             "^could not add or repair the ledger totals of '.*Salary\\.mdb'")));
+    QCOMPARE(runStartup(tp.context()), std::nullopt);
+    QCOMPARE(tp.dialogs.errors().size(), 1);
 }
 
 void TestStartup::olderBooksGetTheIndexes() {

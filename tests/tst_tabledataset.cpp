@@ -18,7 +18,7 @@ using State = TableDataset::RowState;
 // A loans table with five stored rows m1..m5 (keys 1..5) and a cached dataset over it.
 struct Loans {
     TestProgram tp;
-    TableDataset ds{tp.odbcIniPath(), QStringLiteral("borrow"), TableDataset::Mode::Cached};
+    TableDataset ds{tp.books(), QStringLiteral("borrow"), TableDataset::Mode::Cached};
     QAbstractItemModelTester tester{&ds, QAbstractItemModelTester::FailureReportingMode::QtTest};
     int date = ds.fieldIndex(QStringLiteral("borrowdate"));
     int money = ds.fieldIndex(QStringLiteral("money"));
@@ -203,7 +203,7 @@ void TestTableDataset::deleteSeveralRows() {
 
 void TestTableDataset::deleteOnEmptyDataset() {
     TestProgram tp;
-    TableDataset ds(tp.odbcIniPath(), QStringLiteral("mysalary"), TableDataset::Mode::Cached);
+    TableDataset ds(tp.books(), QStringLiteral("mysalary"), TableDataset::Mode::Cached);
     ds.open();
     QCOMPARE(ds.currentRow(), -1);
     QCOMPARE(errorOf([&] { ds.deleteCurrent(); }),
@@ -269,9 +269,13 @@ void TestTableDataset::editThroughTheModel() {
     QVERIFY(f.ds.setData(f.ds.index(1, f.money), QStringLiteral("12.5")));
     QVERIFY(f.ds.setData(f.ds.index(1, f.date), QStringLiteral("2026-12-31")));
     QCOMPARE(f.ds.currentRow(), 1);
-    // Text that does not convert is not taken.
+    // Text that does not convert is not taken, and the next action says why, once.
     QVERIFY(!f.ds.setData(f.ds.index(1, f.money), QStringLiteral("abc")));
     QCOMPARE(f.view().at(1), QStringLiteral("m2 12.5 C"));
+    QCOMPARE(errorOf([&] { f.ds.setValue(f.memo, QStringLiteral("m2")); }),
+             QStringLiteral("'abc' is not a valid floating point value"));
+    QCOMPARE(errorOf([&] { f.ds.setValue(f.memo, QStringLiteral("m2")); }),
+             QStringLiteral("<no error>"));
     // An empty new row above the cell that is typed into vanishes; the value lands in the
     // row that was typed into.
     f.ds.insertAt(2);
@@ -523,7 +527,7 @@ void TestTableDataset::lazyPagesOfALargeTable() {
     tp.exec(QStringLiteral("insert into mysalary (adddate, sz, money, memo) "
                            "with recursive c(i) as (select 0 union all select i+1 from c "
                            "where i < 4999) select '2026-01-01', '收入', i, 'r' || i from c"));
-    TableDataset ds(tp.odbcIniPath(), QStringLiteral("mysalary"), TableDataset::Mode::Cached);
+    TableDataset ds(tp.books(), QStringLiteral("mysalary"), TableDataset::Mode::Cached);
     QAbstractItemModelTester tester(&ds, QAbstractItemModelTester::FailureReportingMode::QtTest);
     ds.open();
     const int memo = ds.fieldIndex(QStringLiteral("memo"));
@@ -576,7 +580,7 @@ void TestTableDataset::lazyPagesOfALargeTable() {
 
 void TestTableDataset::immediateModeWritesOnPost() {
     TestProgram tp;
-    TableDataset tax(tp.odbcIniPath(), QStringLiteral("tax"), TableDataset::Mode::Immediate);
+    TableDataset tax(tp.books(), QStringLiteral("tax"), TableDataset::Mode::Immediate);
     tax.open();
     tax.setValue(0, 20.0);
     QCOMPARE(tp.scalar(QStringLiteral("select interesttax from tax")).toDouble(), 0.0);
@@ -590,7 +594,7 @@ void TestTableDataset::immediateModeWritesOnPost() {
 
     // Rows added and deleted are written at once too.
     Loans f;
-    TableDataset loans(f.tp.odbcIniPath(), QStringLiteral("borrow"), TableDataset::Mode::Immediate);
+    TableDataset loans(f.tp.books(), QStringLiteral("borrow"), TableDataset::Mode::Immediate);
     loans.open();
     loans.append();
     loans.setValue(f.memo, QStringLiteral("n1"));
@@ -645,7 +649,7 @@ void TestTableDataset::conversions() {
 void TestTableDataset::failedOpenLeavesAClosedModel() {
     TestProgram tp;
     QFile::remove(tp.databasePath());
-    TableDataset ds(tp.odbcIniPath(), QStringLiteral("borrow"), TableDataset::Mode::Cached);
+    TableDataset ds(tp.books(), QStringLiteral("borrow"), TableDataset::Mode::Cached);
     QSignalSpy aboutToReset(&ds, &QAbstractItemModel::modelAboutToBeReset);
     QSignalSpy reset(&ds, &QAbstractItemModel::modelReset);
     QCOMPARE(errorOf([&] { ds.open(); }),
@@ -684,7 +688,7 @@ void TestTableDataset::failedReadReportedByTheNextAction() {
     TestProgram tp;
     for (int i = 1; i <= 5; ++i)
         tp.exec(QStringLiteral("insert into borrow (money, memo) values (%1, 'm%1')").arg(i));
-    TableDataset ds(tp.odbcIniPath(), QStringLiteral("borrow"), TableDataset::Mode::Cached);
+    TableDataset ds(tp.books(), QStringLiteral("borrow"), TableDataset::Mode::Cached);
     ds.open();
     const int memo = ds.fieldIndex(QStringLiteral("memo"));
     tp.exec(underneath);

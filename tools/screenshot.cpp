@@ -9,12 +9,12 @@
 #include "ledger/ledgerwindow.h"
 #include "platform/clock.h"
 #include "platform/context.h"
-#include "platform/scripteddialogs.h"
 #include "platform/widgets/look.h"
 #include "registers/loanswindow.h"
 #include "registers/savingswindow.h"
 #include "reports/chartswindow.h"
 #include "settings/settingswindow.h"
+#include "support/scripteddialogs.h"
 #include "tools/sampledata.h"
 
 #include <QApplication>
@@ -48,7 +48,7 @@ int main(int argc, char* argv[]) {
 
     ScriptedDialogs dialogs;
     FixedClock clock(QDateTime(QDate(2026, 12, 9), QTime(10, 0)));
-    const Context context{program, ini, dialogs, clock};
+    const Context context{program, BooksLocation(db), ini, dialogs, clock};
 
     const QString which = QString::fromLocal8Bit(argv[1]);
     const QString out = QString::fromLocal8Bit(argv[argc - 1]);

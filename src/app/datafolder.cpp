@@ -1,6 +1,8 @@
 #include "app/datafolder.h"
 
+#include "app/installlayout.h"
 #include "platform/apperror.h"
+#include "platform/logging.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -8,10 +10,6 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-
-#ifndef TELOQ_LISTS_FROM_BINDIR
-#define TELOQ_LISTS_FROM_BINDIR "../share/teloq/txt"
-#endif
 
 namespace {
 
@@ -63,8 +61,10 @@ void provideLists(const DataFolder& data) {
         if (!source.copy(copy))
             fail(source.errorString());
         // The copies are the user's to change, whatever the installed files allow.
-        QFile::setPermissions(copy, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser |
-                                        QFile::WriteUser);
+        if (!QFile::setPermissions(copy, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser |
+                                             QFile::WriteUser))
+            qCWarning(lcApp, "could not make the list copy '%s' writable by its owner",
+                      qPrintable(copy));
     }
     if (!QDir().rename(staging.path(), target))
         fail(QStringLiteral("无法改名为 %1").arg(target));

@@ -5,8 +5,8 @@
 #include "data/booksaccess.h"
 #include "data/connection.h"
 #include "data/datasourceentry.h"
-#include "data/password.h"
 #include "data/leftovers.h"
+#include "data/password.h"
 #include "data/querydataset.h"
 #include "data/schema.h"
 #include "lists/listleftovers.h"
@@ -14,6 +14,7 @@
 #include "platform/clock.h"
 #include "platform/context.h"
 #include "platform/dialogs.h"
+#include "platform/logging.h"
 #include "platform/usersettings.h"
 
 namespace {
@@ -27,7 +28,7 @@ QString visiblePath(QString path) {
 
 Registration writeEntry(const Context& context) {
     using datasource::WriteResult;
-    const QString db = datasource::databasePathFor(context.programFolder);
+    const QString& db = context.books.databasePath();
     QString reason;
     switch (datasource::writeEntry(context.odbcIniPath, db, &reason)) {
     case WriteResult::Written:
@@ -54,22 +55,27 @@ Registration writeEntry(const Context& context) {
 }
 
 // Existing books get the indexes of newer versions. Only a speed-up: a file that cannot take
-// them (read-only, say) still works, so a failure here is not the user's concern.
+// them (read-only, say) still works, so a failure is logged, not shown.
 void upgradeIndexes(const QString& databasePath) {
     try {
         Connection c = Connection::toFile(databasePath);
         schema::ensureIndexes(c.database());
-    } catch (const AppError&) {
+    } catch (const AppError& e) {
+        qCWarning(lcData, "could not add the indexes to '%s': %s", qPrintable(databasePath),
+                  qPrintable(e.text()));
     }
 }
 
 // Existing books get the ledger's kept totals, or have them repaired. A file that cannot take
-// them still opens; the whole-ledger figures then report the missing table when asked for.
+// them still opens; the whole-ledger figures then report the missing table when asked for, so
+// the failure here is logged, not shown.
 void upgradeLedgerTotals(const QString& databasePath) {
     try {
         Connection c = Connection::toFile(databasePath);
         schema::ensureLedgerTotals(c.database());
-    } catch (const AppError&) {
+    } catch (const AppError& e) {
+        qCWarning(lcData, "could not add or repair the ledger totals of '%s': %s",
+                  qPrintable(databasePath), qPrintable(e.text()));
     }
 }
 
@@ -96,12 +102,11 @@ std::optional<QString> runStartup(const Context& context, const QString& shipped
     if (writeEntry(context) != Registration::Done)
         return std::nullopt;
     // Checked and copied before anything writes them; damaged books stay untouched.
-    if (!safeguardBooks(datasource::databasePathFor(context.programFolder),
-                        context.clock.now().date(), context.dialogs))
+    const QString& db = context.books.databasePath();
+    if (!safeguardBooks(db, context.clock.now().date(), context.dialogs))
         return std::nullopt;
     std::optional<QString> stored;
     const bool ok = guarded(context.dialogs, [&] {
-        const QString db = datasource::databasePathFor(context.programFolder);
         books::removeStaleCreations(db, QDateTime::currentDateTime());
         lists::removeStaleRewrites(context.programFolder, QDateTime::currentDateTime());
         try {
@@ -110,7 +115,7 @@ std::optional<QString> runStartup(const Context& context, const QString& shipped
                 upgradeLedgerTotals(db);
                 upgradeImportTables(db);
             }
-            QueryDataset password(context.odbcIniPath, QStringLiteral("select password from user"));
+            QueryDataset password(context.books, QStringLiteral("select password from user"));
             stored = password.readText(password.statement());
         } catch (const AppError& e) {
             // Every window stays locked for this run: say which file could not be read.
@@ -121,12 +126,13 @@ std::optional<QString> runStartup(const Context& context, const QString& shipped
     });
     if (!ok)
         return std::nullopt;
-    const QString db = datasource::databasePathFor(context.programFolder);
     if (books::accessOf(db) != books::Access::ReadWrite)
         context.dialogs.message(QStringLiteral("Quenvard"), books::readOnlyNotice(db),
                                 Dialogs::Buttons::Ok, Dialogs::Icon::Information,
                                 Dialogs::Answer::Ok);
-    writeShortDateFormat();
+    // Other tools may read the format; the program itself does not need it to run.
+    if (!writeShortDateFormat())
+        qCWarning(lcApp, "could not write the short date format into the user settings");
     return stored;
 }
 

@@ -127,13 +127,6 @@ QString copyFor(const QString& booksPath, const QDate& day) {
                            books.suffix()));
 }
 
-QStringList copiesOf(const QString& booksPath) {
-    QStringList out;
-    for (const auto& c : datedCopies(booksPath))
-        out << c.second;
-    return out;
-}
-
 namespace {
 
 // The time of the last change of a file, in nanoseconds; 0 when it does not exist or is empty

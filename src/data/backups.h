@@ -28,8 +28,6 @@ Check check(const QString& path);
 QString folderFor(const QString& booksPath);
 // The copy of `day`: backup/<name>-yyyy-MM-dd.<suffix>, for the books <name>.<suffix>.
 QString copyFor(const QString& booksPath, const QDate& day);
-// The dated copies in the backup folder, newest first (only names of the dated form count).
-QStringList copiesOf(const QString& booksPath);
 
 // Copies the books with SQLite's online backup into the copy of `day`, owner-only. The copy
 // is made under a temporary name and renamed over an earlier copy of the same day only once

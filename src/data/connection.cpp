@@ -1,7 +1,6 @@
 #include "data/connection.h"
 
 #include "data/booksaccess.h"
-#include "data/datasourceentry.h"
 #include "data/sqlitetexts.h"
 #include "platform/apperror.h"
 
@@ -31,8 +30,8 @@ bool limitLog(QSqlQuery& q) {
 
 } // namespace
 
-Connection::Connection(const QString& odbcIniPath) {
-    openFile(datasource::readDatabasePath(odbcIniPath));
+Connection::Connection(const BooksLocation& books) {
+    openFile(books.databasePath());
 }
 
 Connection::Connection(FileTag, const QString& databasePath) {

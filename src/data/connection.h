@@ -1,15 +1,17 @@
 #pragma once
 
+#include "data/bookslocation.h"
+
 #include <QSqlDatabase>
 #include <QString>
 
-// One named connection to the database file that the data source entry names. Each dataset
-// owns one; the connection is removed when the object goes.
+// One named connection to the books of this run. Each dataset owns one; the connection is
+// removed when the object goes.
 class Connection {
 public:
-    // Opens the file named by the entry in `odbcIniPath`; throws AppError with the data
-    // layer's text when the entry is missing or the file cannot be opened as a database.
-    explicit Connection(const QString& odbcIniPath);
+    // Opens the books at `books`; throws AppError with the data layer's text when the file is
+    // missing or cannot be opened as a database.
+    explicit Connection(const BooksLocation& books);
     // Opens `databasePath` directly (start-up creation and tools).
     static Connection toFile(const QString& databasePath);
     Connection(Connection&& other) noexcept;

@@ -180,11 +180,6 @@ QString databasePathFor(const QString& programFolder) {
            QStringLiteral("Salary.mdb");
 }
 
-QByteArray entryText(const QString& databasePath) {
-    return QByteArray("[") + kDataSources + "]\n" + kBankSourceLine + "\n[" + kBank + "]\n" +
-           bankBody(databasePath) + "\n[" + kJet + "]\n" + jetBody();
-}
-
 QByteArray mergeEntry(const QByteArray& existing, const QString& databasePath) {
     const QByteArray eol = lineEndOf(existing);
     QList<Section> sections = parse(existing, eol);

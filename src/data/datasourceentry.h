@@ -13,9 +13,6 @@ QString odbcIniPath();
 // The database file beside the program: <folder>/Salary.mdb.
 QString databasePathFor(const QString& programFolder);
 
-// The three sections of the entry, in order, for a database at `databasePath`.
-QByteArray entryText(const QString& databasePath);
-
 // `existing` with the entry's sections rewritten (and the `bank=` line of
 // [ODBC Data Sources] set); every other section and line is kept byte for byte. Our values
 // come first in our sections, then the keys and comments the user added there. Our lines take

@@ -1,7 +1,5 @@
 #include "data/dialect.h"
 
-#include "data/ledgertotals.h"
-
 #include <algorithm>
 #include <vector>
 
@@ -64,10 +62,6 @@ struct Paren {
 } // namespace
 
 QString toSqlite(const QString& statement) {
-    // The fixed whole-ledger statements are answered from the totals kept beside the ledger.
-    if (const QString overTotals = ledgertotals::statementOverTotals(statement);
-        !overTotals.isEmpty())
-        return overTotals;
     const QString& s = statement;
     QString out;
     out.reserve(s.size() + 16);

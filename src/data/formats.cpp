@@ -3,6 +3,7 @@
 #include "platform/apperror.h"
 
 #include <QLocale>
+#include <charconv>
 #include <cmath>
 #include <optional>
 
@@ -122,7 +123,32 @@ std::optional<QString> wholeCents(double value) {
     return QString::fromLatin1(p, end - p);
 }
 
+// The double nearest a decimal.
+double valueOf(const Decimal& d) {
+    if (d.digits.isEmpty())
+        return 0;
+    // digits × 10^(exp − number of digits), read back exactly as a decimal literal.
+    const QByteArray literal =
+        d.digits.toLatin1() + 'e' + QByteArray::number(d.exp - int(d.digits.size()));
+    double v = 0;
+    std::from_chars(literal.constData(), literal.constData() + literal.size(), v);
+    return d.negative ? -v : v;
+}
+
 } // namespace
+
+double rounded(double value, int decimals) {
+    if (!std::isfinite(value))
+        return value;
+    return valueOf(roundTo(decompose(value), decimals));
+}
+
+double roundedToDigits(double value, int digits) {
+    if (!std::isfinite(value))
+        return value;
+    const Decimal d = decompose(value);
+    return valueOf(roundTo(d, digits - d.exp));
+}
 
 QString invalidNumberText() {
     return QStringLiteral("#无效数值");

@@ -36,6 +36,13 @@ QString roundedDecimal(double value, int decimals);
 // them (１２．５), as their ASCII forms; every other character as it is.
 QString halfWidthDigits(const QString& text);
 
+// The same rounding on values, for sums and differences that must not go through display
+// text: the double nearest `value` rounded to `decimals` places (1.005 gives 1.01), or to
+// `digits` significant digits (what general() shows, as a number). A value that is no finite
+// number is returned as it is.
+double rounded(double value, int decimals);
+double roundedToDigits(double value, int digits);
+
 // Strict "yyyy-MM-dd" dates.
 QString dateText(const QDate& d);
 // Throws AppError("'<text>' is not a valid date") unless `text` is a real "yyyy-MM-dd" date.

@@ -1,6 +1,8 @@
 #include "data/ledgertotals.h"
 
 #include "data/connection.h"
+#include "data/dialect.h"
+#include "data/wholeledger.h"
 
 #include <QHash>
 #include <QSqlError>
@@ -170,34 +172,44 @@ void ensure(QSqlDatabase db) {
 }
 
 QString statementOverTotals(const QString& statement) {
+    // Each whole-ledger statement and its answer over the totals, with the same columns and
+    // rows: a group's sum read from the totals, the month label cut from the day as left()
+    // would.
     static const QHash<QString, QString> overTotals = [] {
         const QString cat = QLatin1String(kCategoryTable);
         const QString day = QLatin1String(kDayTable);
-        QHash<QString, QString> m;
-        m.insert(QStringLiteral("select sz as x,sum(money) as y from mysalary group by sz"),
-                 QStringLiteral("select sz as x,%1 as y from %2 group by sz").arg(kSum, cat));
-        m.insert(QStringLiteral("select szdl as x,sum(money) as y from mysalary group by szdl"),
-                 QStringLiteral("select szdl as x,%1 as y from %2 group by szdl").arg(kSum, cat));
-        for (const QString& sz : {QStringLiteral("收入"), QStringLiteral("支出")}) {
-            m.insert(QStringLiteral("select left(adddate,7) as x, sum(money) as y  from mysalary "
-                                    "where sz='%1' group by adddate")
-                         .arg(sz),
-                     QStringLiteral("select substr(adddate,1,7) as x, %1 as y from %2 where "
-                                    "sz='%3' group by adddate")
-                         .arg(kSum, day, sz));
-            m.insert(QStringLiteral("select szdl as x, sum(money) as y  from mysalary where "
-                                    "sz='%1' group by szdl")
-                         .arg(sz),
-                     QStringLiteral("select szdl as x, %1 as y from %2 where sz='%3' group by "
-                                    "szdl")
-                         .arg(kSum, cat, sz));
-            m.insert(QStringLiteral("select sum(money) from mysalary where sz='%1'").arg(sz),
-                     QStringLiteral("select %1 as \"sum(money)\" from %2 where sz='%3'")
-                         .arg(kSum, cat, sz));
-        }
-        return m;
+        const auto byDay = [&](const char* sz) {
+            return QStringLiteral("select substr(adddate,1,7) as x, %1 as y from %2 where "
+                                  "sz='%3' group by adddate")
+                .arg(kSum, day, QString::fromUtf8(sz));
+        };
+        const auto byMajor = [&](const char* sz) {
+            return QStringLiteral("select szdl as x, %1 as y from %2 where sz='%3' group by szdl")
+                .arg(kSum, cat, QString::fromUtf8(sz));
+        };
+        const auto sum = [&](const char* sz) {
+            return QStringLiteral("select %1 as \"sum(money)\" from %2 where sz='%3'")
+                .arg(kSum, cat, QString::fromUtf8(sz));
+        };
+        return QHash<QString, QString>{
+            {wholeledger::kByDirection,
+             QStringLiteral("select sz as x,%1 as y from %2 group by sz").arg(kSum, cat)},
+            {wholeledger::kByMajorCategory,
+             QStringLiteral("select szdl as x,%1 as y from %2 group by szdl").arg(kSum, cat)},
+            {wholeledger::kIncomeByDay, byDay("收入")},
+            {wholeledger::kExpenditureByDay, byDay("支出")},
+            {wholeledger::kIncomeByMajorCategory, byMajor("收入")},
+            {wholeledger::kExpenditureByMajorCategory, byMajor("支出")},
+            {wholeledger::kIncomeSum, sum("收入")},
+            {wholeledger::kExpenditureSum, sum("支出")},
+        };
     }();
     return overTotals.value(statement);
+}
+
+QString sqliteStatement(const QString& statement) {
+    const QString overTotals = statementOverTotals(statement);
+    return overTotals.isEmpty() ? toSqlite(statement) : overTotals;
 }
 
 } // namespace ledgertotals

@@ -20,8 +20,12 @@ inline constexpr const char* kCategoryTable = "mysalary_category_totals";
 void ensure(QSqlDatabase db);
 
 // The statement over the totals that returns exactly the rows of `statement` — one of the
-// fixed whole-ledger statements of the charts and the query window, in the windows' dialect,
-// character for character — or the empty text for any other statement.
+// whole-ledger statements of data/wholeledger.h, compared as the same text — or the empty
+// text for any other statement.
 QString statementOverTotals(const QString& statement);
+
+// The SQLite statement that runs for `statement` (in the windows' dialect): its answer over
+// the totals when it is a whole-ledger statement, else its translation (toSqlite).
+QString sqliteStatement(const QString& statement);
 
 } // namespace ledgertotals

@@ -48,9 +48,9 @@ bool matches(const QString& stored, const QString& entered) {
                                     quint64(bytes.size())) == 0;
 }
 
-void store(const QString& odbcIniPath, const QString& clear) {
+void store(const BooksLocation& books, const QString& clear) {
     const QString encoded = hash(clear);
-    QueryDataset userpassword(odbcIniPath);
+    QueryDataset userpassword(books);
     if (userpassword.execute(QStringLiteral("update user set password=? where id=1"), {encoded}) ==
         0)
         userpassword.execute(QStringLiteral("insert into user (id, password) values (1, ?)"),

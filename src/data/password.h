@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/bookslocation.h"
+
 #include <QString>
 
 // The login password as the books keep it: a salted Argon2id hash in libsodium's encoded form
@@ -22,6 +24,6 @@ bool matches(const QString& stored, const QString& entered);
 // Stores the hash of `clear` as the password of user 1, the row start-up reads: one update
 // with the hash as a bound value, so any text is kept exactly. Books whose user table lacks
 // that row get it. Throws AppError with the data layer's text.
-void store(const QString& odbcIniPath, const QString& clear);
+void store(const BooksLocation& books, const QString& clear);
 
 } // namespace password

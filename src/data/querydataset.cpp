@@ -1,14 +1,15 @@
 #include "data/querydataset.h"
 
 #include "data/booksaccess.h"
-#include "data/dialect.h"
 #include "data/formats.h"
+#include "data/ledgertotals.h"
 #include "platform/apperror.h"
 
 #include <QSqlError>
+#include <QSqlRecord>
 
-QueryDataset::QueryDataset(QString odbcIniPath, QString statement)
-    : m_iniPath(std::move(odbcIniPath)), m_statement(std::move(statement)) {}
+QueryDataset::QueryDataset(BooksLocation books, QString statement)
+    : m_books(std::move(books)), m_statement(std::move(statement)) {}
 
 QueryDataset::~QueryDataset() {
     close();
@@ -16,7 +17,7 @@ QueryDataset::~QueryDataset() {
 
 void QueryDataset::ensureConnection() {
     if (!m_connection)
-        m_connection = std::make_unique<Connection>(m_iniPath);
+        m_connection = std::make_unique<Connection>(m_books);
 }
 
 void QueryDataset::setStatement(const QString& statement) {
@@ -28,11 +29,11 @@ QSqlQuery QueryDataset::run(const QString& statement, const QVariantList& values
     ensureConnection();
     QSqlQuery q(m_connection->database());
     if (values.isEmpty()) {
-        if (!q.exec(toSqlite(statement)))
+        if (!q.exec(ledgertotals::sqliteStatement(statement)))
             throwSqlError(q.lastError());
         return q;
     }
-    if (!q.prepare(toSqlite(statement)))
+    if (!q.prepare(ledgertotals::sqliteStatement(statement)))
         throwSqlError(q.lastError());
     for (const QVariant& v : values)
         q.addBindValue(v);
@@ -60,6 +61,24 @@ QVariant QueryDataset::firstValue() const {
     if (!m_open || m_model.rowCount() == 0 || m_model.columnCount() == 0)
         return {};
     return m_model.data(m_model.index(0, 0));
+}
+
+QList<QVariantList> QueryDataset::rows() const {
+    QList<QVariantList> out;
+    if (!m_open)
+        return out;
+    QSqlQuery result = m_model.query();
+    if (!result.seek(0))
+        return out;
+    const int columns = result.record().count();
+    do {
+        QVariantList row;
+        row.reserve(columns);
+        for (int i = 0; i < columns; ++i)
+            row.append(result.value(i));
+        out.append(std::move(row));
+    } while (result.next());
+    return out;
 }
 
 QString QueryDataset::text() const {

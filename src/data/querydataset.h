@@ -12,7 +12,7 @@
 // are translated before they run.
 class QueryDataset {
 public:
-    explicit QueryDataset(QString odbcIniPath, QString statement = {});
+    explicit QueryDataset(BooksLocation books, QString statement = {});
     ~QueryDataset();
 
     const QString& statement() const { return m_statement; }
@@ -42,6 +42,10 @@ public:
     // placeholders; returns how many rows it changed. Throws AppError on failure.
     int execute(const QString& statement, const QVariantList& values = {});
 
+    // Every row of the open statement's result, all its columns, in result order, read
+    // straight from the result rather than cell by cell through the model. Empty when closed.
+    QList<QVariantList> rows() const;
+
     // The rows of the open statement, fetched lazily as a view scrolls.
     QSqlQueryModel* model() { return &m_model; }
 
@@ -50,7 +54,7 @@ private:
     QSqlQuery run(const QString& statement, const QVariantList& values);
     void ensureConnection();
 
-    QString m_iniPath;
+    BooksLocation m_books;
     QString m_statement;
     std::unique_ptr<Connection> m_connection;
     QSqlQueryModel m_model;

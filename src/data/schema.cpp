@@ -1,9 +1,10 @@
 #include "data/schema.h"
 
 #include "data/connection.h"
-#include "data/transactionguard.h"
 #include "data/ledgertotals.h"
+#include "data/transactionguard.h"
 #include "platform/apperror.h"
+#include "platform/logging.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -149,7 +150,10 @@ bool createDatabase(const QString& path) {
         if (!f.open(QIODevice::WriteOnly | QIODevice::NewOnly))
             throw AppError(
                 QStringLiteral("Cannot create file \"%1\". %2").arg(temp, f.errorString()));
-        f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        // Owner-only books; a file system without permissions keeps its own, which is logged.
+        if (!f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner))
+            qCWarning(lcData, "could not make '%s' readable by its owner only: %s",
+                      qPrintable(temp), qPrintable(f.errorString()));
     }
     try {
         Connection c = Connection::toFile(temp);

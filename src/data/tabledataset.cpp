@@ -7,8 +7,8 @@
 
 #include <algorithm>
 
-TableDataset::TableDataset(QString odbcIniPath, QString table, Mode mode, QObject* parent)
-    : QAbstractTableModel(parent), m_iniPath(std::move(odbcIniPath)), m_table(std::move(table)),
+TableDataset::TableDataset(BooksLocation books, QString table, Mode mode, QObject* parent)
+    : QAbstractTableModel(parent), m_books(std::move(books)), m_table(std::move(table)),
       m_mode(mode), m_columns(schema::columnsOf(m_table)),
       m_stored(m_connection, m_table, m_columns) {}
 
@@ -33,7 +33,7 @@ void TableDataset::open() {
         throw AppError(QStringLiteral("Table '%1' does not exist").arg(m_table));
     int count = 0;
     try {
-        m_connection = std::make_unique<Connection>(m_iniPath);
+        m_connection = std::make_unique<Connection>(m_books);
         count = PageCache::countRows(m_connection->database(), m_table);
     } catch (...) {
         // The view must see a closed, empty table.
@@ -139,16 +139,17 @@ Qt::ItemFlags TableDataset::flags(const QModelIndex& index) const {
 bool TableDataset::setData(const QModelIndex& index, const QVariant& value, int role) {
     if (!index.isValid() || role != Qt::EditRole)
         return false;
+    // Views call this outside any action, where nothing may throw: a refusal, or text that
+    // does not convert, waits for the next action to report it.
     QVariant v = value;
     if (value.typeId() == QMetaType::QString && fieldKind(index.column()) != schema::Kind::Text) {
         try {
             v = convert(index.column(), value.toString());
-        } catch (const AppError&) {
+        } catch (const AppError& e) {
+            m_unreported = e.text();
             return false;
         }
     }
-    // Views call this outside any action, where nothing may throw: a refusal waits for the
-    // next action to report it.
     try {
         // Moving onto the row posts the edit of the row left; an empty new row above it
         // vanishes then and the target moves up, which the persistent index follows.

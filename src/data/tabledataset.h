@@ -27,7 +27,7 @@ public:
     enum class Mode { Cached, Immediate };
     enum class RowState { Unchanged, New, Changed };
 
-    TableDataset(QString odbcIniPath, QString table, Mode mode, QObject* parent = nullptr);
+    TableDataset(BooksLocation books, QString table, Mode mode, QObject* parent = nullptr);
     ~TableDataset() override;
 
     // Opens the connection and counts the rows; throws AppError on failure.
@@ -132,7 +132,7 @@ private:
     // Keeps the values of `stored` as read, unless kept already.
     void rememberAsRead(const PageCache::Row& stored);
 
-    QString m_iniPath;
+    BooksLocation m_books;
     QString m_table;
     Mode m_mode;
     QList<schema::Column> m_columns;

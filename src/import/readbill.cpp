@@ -1,5 +1,8 @@
 #include "import/readbill.h"
 
+#include "import/bankstatement.h"
+#include "import/qifstatement.h"
+
 #include "import/billreaders.h"
 #include "platform/apperror.h"
 
@@ -10,7 +13,21 @@ namespace bills {
 
 QList<BillReader> knownBillReaders() {
     QList<BillReader> readers = paymentAppReaders();
-    // Further kinds of files (bank statements, OFX, QIF) are appended here.
+    readers.append({QStringLiteral("工商银行 CSV、建设银行 XLS、OFX、QIF"),
+                    [](const BillInput& in) -> std::optional<BillFile> {
+                        try {
+                            return readBankStatement(in.fileName, in.bytes, {});
+                        } catch (const CsvMappingNeeded&) {
+                            // A table of another bank: it needs a column mapping, which only
+                            // a mapping of the user's can give; as it stands it is no bill.
+                            return std::nullopt;
+                        } catch (const DateOrderUndecided&) {
+                            throw AppError(
+                                QStringLiteral("'%1' 中的日期既可读作月/日，也可读作日/月，"
+                                               "无法确定")
+                                    .arg(in.fileName));
+                        }
+                    }});
     return readers;
 }
 

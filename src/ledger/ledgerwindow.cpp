@@ -188,10 +188,6 @@ void LedgerWindow::importBills() {
             cancelAll();
         }
     }
-    QString books;
-    if (!guarded(context().dialogs,
-                 [&] { books = datasource::readDatabasePath(context().odbcIniPath); }))
-        return;
-    if (importBill(context(), books, m_readBill, this))
+    if (importBill(context(), context().books.databasePath(), m_readBill, this))
         guarded(context().dialogs, [&] { dataset()->refresh(); });
 }

@@ -31,12 +31,6 @@ QStringList decodeAll(const QList<QByteArray>& entries) {
     return texts;
 }
 
-bool isValidGbk(const QByteArray& bytes) {
-    QStringDecoder decoder = gbkDecoder();
-    const QString text = decoder(bytes);
-    return !decoder.hasError();
-}
-
 QByteArray encode(const QString& text) {
     QStringEncoder encoder = gbkEncoder();
     return encoder(text);

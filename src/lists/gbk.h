@@ -15,9 +15,6 @@ namespace lists {
 QString decode(const QByteArray& bytes);
 QStringList decodeAll(const QList<QByteArray>& entries);
 
-// True when every byte sequence of `bytes` is valid GBK.
-bool isValidGbk(const QByteArray& bytes);
-
 // Typed text as GBK bytes. Characters that GBK cannot hold become "?".
 QByteArray encode(const QString& text);
 

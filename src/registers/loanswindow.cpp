@@ -1,10 +1,9 @@
 #include "registers/loanswindow.h"
 
-#include "data/checkedsum.h"
-#include "data/formats.h"
 #include "data/querydataset.h"
 #include "platform/actionguard.h"
 #include "platform/context.h"
+#include "registers/logic/loansbook.h"
 
 QList<GridColumn> loanColumns() {
     const Qt::Alignment left = Qt::AlignLeft | Qt::AlignVCenter;
@@ -55,24 +54,9 @@ LoansWindow::LoansWindow(const Context& context, QWidget* parent)
 
 void LoansWindow::refreshTotals() {
     guarded(context().dialogs, [&] {
-        QueryDataset statusbar_query(context().odbcIniPath);
-        QString lent = formats::toText(checkedsum::readSum(
-            statusbar_query,
-            QStringLiteral(
-                "select sum(money) from borrow where action like '借给别人' and flag = false")));
-        QString borrowed = formats::toText(checkedsum::readSum(
-            statusbar_query,
-            QStringLiteral(
-                "select sum(money) from borrow where action like '问别人借' and flag = false")));
-        if (lent.isEmpty())
-            lent = QStringLiteral("0");
-        if (borrowed.isEmpty())
-            borrowed = QStringLiteral("0");
-        const QString balance =
-            formats::general(formats::parseNumber(lent) - formats::parseNumber(borrowed));
-        setPanels(QStringLiteral("借出：") + lent + QStringLiteral("元"),
-                  QStringLiteral("欠款：") + borrowed + QStringLiteral("元"),
-                  QStringLiteral("余额：") + balance + QStringLiteral("元"));
+        QueryDataset totalsQuery(context().books);
+        const QStringList panels = loans::totalsTexts(totalsQuery);
+        setPanels(panels.at(0), panels.at(1), panels.at(2));
     });
 }
 

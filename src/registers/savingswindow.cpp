@@ -67,14 +67,13 @@ SavingsWindow::SavingsWindow(const Context& context, QWidget* parent)
                    .buttons = {.close = QStringLiteral("closeform")},
                    .totalsLine = true},
                   savingColumns(), parent),
-      m_cxQuery(context.odbcIniPath, kKindList),
-      m_statusbarQuery(context.odbcIniPath, kTotalsAtLoad) {
+      m_lookupQuery(context.books, kKindList), m_totalsQuery(context.books, kTotalsAtLoad) {
     // Both statements open with the window; when one cannot, the window does not open. Their
     // results are let go at once, so no read stays pending while the window is open.
-    m_cxQuery.open();
-    m_statusbarQuery.open();
-    m_cxQuery.close();
-    m_statusbarQuery.close();
+    m_lookupQuery.open();
+    m_totalsQuery.open();
+    m_lookupQuery.close();
+    m_totalsQuery.close();
 
     setChoices(QStringLiteral("bankname"), [this](int, ChoiceMoment) { return m_bankNames; });
     setChoices(QStringLiteral("savingtype"), [this](int, ChoiceMoment) { return m_kindNames; });
@@ -90,21 +89,18 @@ void SavingsWindow::runOpeningSteps() {
         m_bankNames = lists::decodeAll(
             lists::readList(context().programFolder, QString::fromLatin1(lists::kBankNameFile)));
         m_kindNames = readKindNames();
-        m_taxRate = deposits::readTaxRate(m_cxQuery);
+        m_taxRate = deposits::readTaxRate(m_lookupQuery);
         showTotals();
     });
 }
 
 QStringList SavingsWindow::readKindNames() {
-    m_cxQuery.setStatement(kKindList);
-    m_cxQuery.open();
-    QSqlQueryModel* rows = m_cxQuery.model();
-    while (rows->canFetchMore())
-        rows->fetchMore();
+    m_lookupQuery.setStatement(kKindList);
+    m_lookupQuery.open();
     QStringList names;
-    for (int r = 0; r < rows->rowCount(); ++r)
-        names << rows->data(rows->index(r, 0)).toString();
-    m_cxQuery.close();
+    for (const QVariantList& row : m_lookupQuery.rows())
+        names << row.value(0).toString();
+    m_lookupQuery.close();
     return names;
 }
 
@@ -112,7 +108,8 @@ void SavingsWindow::deriveFigures(CommittedRow& row, const QVariant& committed) 
     const std::optional<deposits::Figures> figures = deposits::derive(
         row.value(QStringLiteral("begindate")), row.value(QStringLiteral("money")),
         committed.toString(),
-        [this](const QString& name) { return deposits::lookupTerms(m_cxQuery, name); }, m_taxRate);
+        [this](const QString& name) { return deposits::lookupTerms(m_lookupQuery, name); },
+        m_taxRate);
     if (!figures)
         return;
     // Staged in the row: stored together with the kind, or not at all when a later step
@@ -122,7 +119,7 @@ void SavingsWindow::deriveFigures(CommittedRow& row, const QVariant& committed) 
 }
 
 void SavingsWindow::showTotals() {
-    const QStringList panels = deposits::totalsTexts(m_statusbarQuery);
+    const QStringList panels = deposits::totalsTexts(m_totalsQuery);
     setPanels(panels.value(0), panels.value(1), panels.value(2));
 }
 

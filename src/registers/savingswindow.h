@@ -36,8 +36,8 @@ private:
     // The commit hook of 储蓄类型: stages the figures of the kind `committed` in `row`.
     void deriveFigures(CommittedRow& row, const QVariant& committed);
 
-    QueryDataset m_cxQuery;        // the kind list, the tax rate and the kind lookups
-    QueryDataset m_statusbarQuery; // the totals
+    QueryDataset m_lookupQuery; // the kind list, the tax rate and the kind lookups
+    QueryDataset m_totalsQuery; // the totals
     QStringList m_bankNames;
     QStringList m_kindNames;
     double m_taxRate = 0;

@@ -9,8 +9,6 @@
 #include <QChart>
 #include <QChartView>
 #include <QScreen>
-#include <QSqlQuery>
-#include <QSqlQueryModel>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -26,17 +24,11 @@ constexpr int kMinimumHeight = 340;
 
 // Every row of the dataset's result as (x, y), in result order.
 QList<std::pair<QVariant, QVariant>> resultRows(QueryDataset& dataset) {
+    // A month chart reads a row per day of the ledger, thousands of them: the dataset reads
+    // them straight from the result.
     QList<std::pair<QVariant, QVariant>> rows;
-    if (!dataset.isOpen())
-        return rows;
-    // Read straight from the result rather than cell by cell through the model: a month
-    // chart reads a row per day of the ledger, thousands of them.
-    QSqlQuery result = dataset.model()->query();
-    if (!result.seek(0))
-        return rows;
-    do
-        rows.append({result.value(0), result.value(1)});
-    while (result.next());
+    for (const QVariantList& row : dataset.rows())
+        rows.append({row.value(0), row.value(1)});
     return rows;
 }
 
@@ -45,9 +37,9 @@ QList<std::pair<QVariant, QVariant>> resultRows(QueryDataset& dataset) {
 ChartsWindow::ChartsWindow(const Context& context, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint | Qt::WindowMaximizeButtonHint),
-      m_context(context), m_szChart(context.odbcIniPath, chartPages().at(0).statement) {
+      m_context(context), m_chartQuery(context.books, chartPages().at(0).statement) {
     // The dataset opens with the window; when it cannot, the window does not open.
-    m_szChart.open();
+    m_chartQuery.open();
 
     setObjectName(QStringLiteral("fmchart"));
     keepOpenAndInView(this);
@@ -64,8 +56,8 @@ ChartsWindow::ChartsWindow(const Context& context, QWidget* parent)
     }
     drawPage(0);
     // Connected after the first page is in front: opening the window is no page change.
-    connect(m_rzpage, &QTabWidget::currentChanged, this,
-            [this](int index) { guarded(m_context.dialogs, [&] { rzpageChange(index); }); });
+    connect(m_chartTabs, &QTabWidget::currentChanged, this,
+            [this](int index) { guarded(m_context.dialogs, [&] { showPage(index); }); });
 }
 
 ChartsWindow::~ChartsWindow() = default;
@@ -73,9 +65,9 @@ ChartsWindow::~ChartsWindow() = default;
 void ChartsWindow::buildPages() {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    m_rzpage = new QTabWidget(this);
-    m_rzpage->setObjectName(QStringLiteral("rzpage"));
-    layout->addWidget(m_rzpage);
+    m_chartTabs = new QTabWidget(this);
+    m_chartTabs->setObjectName(QStringLiteral("rzpage"));
+    layout->addWidget(m_chartTabs);
     for (int i = 0; i < int(chartPages().size()); ++i) {
         const ChartPage& page = chartPages().at(i);
         auto* sheet = new QWidget;
@@ -92,19 +84,19 @@ void ChartsWindow::buildPages() {
         view->setAccessibleDescription(describeSeries({}));
         sheetLayout->addWidget(view);
         m_views[i] = view;
-        m_rzpage->addTab(sheet, page.tabText);
+        m_chartTabs->addTab(sheet, page.tabText);
     }
-    m_rzpage->setCurrentIndex(0);
+    m_chartTabs->setCurrentIndex(0);
 }
 
-void ChartsWindow::rzpageChange(int index) {
+void ChartsWindow::showPage(int index) {
     if (index < 0 || index >= int(chartPages().size()))
         return;
     // Replacing the statement closes the dataset: a statement that fails leaves it closed and
     // the page's chart empty.
-    m_szChart.setStatement(chartPages().at(index).statement);
+    m_chartQuery.setStatement(chartPages().at(index).statement);
     try {
-        m_szChart.open();
+        m_chartQuery.open();
     } catch (...) {
         drawPage(index);
         throw;
@@ -113,7 +105,7 @@ void ChartsWindow::rzpageChange(int index) {
 }
 
 void ChartsWindow::drawPage(int index) {
-    m_points[index] = bindSeries(resultRows(m_szChart));
+    m_points[index] = bindSeries(resultRows(m_chartQuery));
     drawChart(m_views[index]->chart(), chartPages().at(index).kind, m_points[index]);
     m_views[index]->setAccessibleDescription(describeSeries(m_points[index]));
 }

@@ -25,18 +25,18 @@ public:
     // The points each page's chart shows now (the pages not yet drawn show none).
     const QList<charts::SeriesPoint>& points(int page) const { return m_points.at(page); }
     // The dataset behind the charts.
-    const QueryDataset& dataset() const { return m_szChart; }
+    const QueryDataset& dataset() const { return m_chartQuery; }
 
 private:
     void buildPages();
     // Replaces the dataset's statement with the page's, opens it and redraws the page's chart.
-    void rzpageChange(int index);
+    void showPage(int index);
     // Draws the page's chart from the open dataset (an empty chart when it is closed).
     void drawPage(int index);
 
     const Context& m_context;
-    QueryDataset m_szChart;
-    QTabWidget* m_rzpage = nullptr;
+    QueryDataset m_chartQuery;
+    QTabWidget* m_chartTabs = nullptr;
     std::array<QChartView*, 6> m_views{};
     std::array<QList<charts::SeriesPoint>, 6> m_points;
 };

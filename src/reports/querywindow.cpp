@@ -62,11 +62,11 @@ QList<QueryGridModel::Column> analysisColumns() {
 
 QueryWindow::QueryWindow(const Context& context, QWidget* parent)
     : QDialog(parent, fixedDialogFlags()), m_context(context),
-      m_szadoquery(context.odbcIniPath, kEntriesAtLoad),
-      m_calquery(context.odbcIniPath, kAnalysisAtLoad),
-      m_statusbarQuery(context.odbcIniPath, kTotalsAtLoad) {
+      m_entriesQuery(context.books, kEntriesAtLoad),
+      m_analysisQuery(context.books, kAnalysisAtLoad),
+      m_overallTotalsQuery(context.books, kTotalsAtLoad) {
     // The totals query opens with the window; when it cannot, the window does not open.
-    m_statusbarQuery.open();
+    m_overallTotalsQuery.open();
 
     setObjectName(QStringLiteral("fmszquery"));
     keepOpenAndInView(this);
@@ -75,8 +75,8 @@ QueryWindow::QueryWindow(const Context& context, QWidget* parent)
     setFixedSize(kClientWidth, kClientHeight);
     setSizeGripEnabled(false);
 
-    m_entriesModel = new QueryGridModel(entriesColumns(), m_szadoquery.model(), this);
-    m_analysisModel = new QueryGridModel(analysisColumns(), m_calquery.model(), this);
+    m_entriesModel = new QueryGridModel(entriesColumns(), m_entriesQuery.model(), this);
+    m_analysisModel = new QueryGridModel(analysisColumns(), m_analysisQuery.model(), this);
     m_entriesModel->setObjectName(QStringLiteral("szDataSource"));
     m_analysisModel->setObjectName(QStringLiteral("calDataSource"));
     buildPages();
@@ -96,15 +96,15 @@ QueryWindow::~QueryWindow() = default;
 QueryPage* QueryWindow::addPage(Page page, const QueryPage::Names& names, const QString& tabText) {
     auto* sheet = new QueryPage(names, m_entriesModel, m_analysisModel, m_context.dialogs);
     m_pages.at(page) = sheet;
-    m_rzPage->addTab(sheet, tabText);
+    m_periodTabs->addTab(sheet, tabText);
     return sheet;
 }
 
 void QueryWindow::buildPages() {
-    m_rzPage = new QTabWidget(this);
-    m_rzPage->setObjectName(QStringLiteral("RzPage"));
-    m_rzPage->setGeometry(0, 0, kClientWidth, kClientHeight - TotalsBar::kHeight);
-    m_rzPage->setDocumentMode(false);
+    m_periodTabs = new QTabWidget(this);
+    m_periodTabs->setObjectName(QStringLiteral("RzPage"));
+    m_periodTabs->setGeometry(0, 0, kClientWidth, kClientHeight - TotalsBar::kHeight);
+    m_periodTabs->setDocumentMode(false);
 
     const QString analyse = QStringLiteral("归类分析");
     const QString refresh = QStringLiteral("数据刷新");
@@ -166,7 +166,7 @@ void QueryWindow::buildPages() {
     m_yearEdit2 = year->addSpinBox("year_edit2", 2003, 9999, false, kYearBoxLeft, 60, yearCaption);
     year->addLabel(QStringLiteral("年"), 160, 14);
 
-    m_rzPage->setCurrentIndex(DayPage);
+    m_periodTabs->setCurrentIndex(DayPage);
 }
 
 void QueryWindow::connectActions() {
@@ -196,7 +196,7 @@ void QueryWindow::connectActions() {
 
     connect(m_monthEdit, &PeriodSpinBox::editTextChanged, this, &QueryWindow::padMonthText);
     // Connected after the first page was added: opening on it is no page change.
-    connect(m_rzPage, &QTabWidget::currentChanged, this,
+    connect(m_periodTabs, &QTabWidget::currentChanged, this,
             [this](int index) { guarded(m_context.dialogs, [&] { pageEntered(index); }); });
 }
 
@@ -204,9 +204,9 @@ void QueryWindow::connectActions() {
 // Opening, page change, month text
 
 void QueryWindow::openingSteps() {
-    showTotals(overallTotalsLine(periods::computeTotals(m_statusbarQuery, overallSums())));
+    showTotals(overallTotalsLine(periods::computeTotals(m_overallTotalsQuery, overallSums())));
     padMonthText();
-    m_statusbarQuery.close();
+    m_overallTotalsQuery.close();
 }
 
 void QueryWindow::padMonthText() {
@@ -312,7 +312,7 @@ void QueryWindow::seasonAction(StatementKind kind) {
 
 void QueryWindow::showEntriesView(Page page) {
     m_pages.at(page)->showEntries();
-    m_calquery.close();
+    m_analysisQuery.close();
 }
 
 void QueryWindow::showAnalysisView(Page page) {
@@ -320,17 +320,17 @@ void QueryWindow::showAnalysisView(Page page) {
 }
 
 void QueryWindow::loadEntries(Period period, StatementKind kind, const PeriodKey& key) {
-    m_szadoquery.setStatement(periodSql(period, kind, key));
-    m_szadoquery.open();
+    m_entriesQuery.setStatement(periodSql(period, kind, key));
+    m_entriesQuery.open();
 }
 
 void QueryWindow::loadAnalysis(Period period, const PeriodKey& key) {
-    m_calquery.setStatement(periodSql(period, StatementKind::Analysis, key));
-    m_calquery.open();
+    m_analysisQuery.setStatement(periodSql(period, StatementKind::Analysis, key));
+    m_analysisQuery.open();
 }
 
 Totals QueryWindow::computeTotals(Period period, const PeriodKey& key) {
-    return periods::computeTotals(m_szadoquery, periodSums(period, key));
+    return periods::computeTotals(m_entriesQuery, periodSums(period, key));
 }
 
 void QueryWindow::showTotals(const TotalsLine& line) {

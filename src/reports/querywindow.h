@@ -80,11 +80,11 @@ private:
     periods::PeriodKey currentYear() const;
 
     const Context& m_context;
-    QueryDataset m_szadoquery;
-    QueryDataset m_calquery;
-    QueryDataset m_statusbarQuery;
+    QueryDataset m_entriesQuery;
+    QueryDataset m_analysisQuery;
+    QueryDataset m_overallTotalsQuery;
 
-    QTabWidget* m_rzPage = nullptr;
+    QTabWidget* m_periodTabs = nullptr;
     std::array<QueryPage*, 4> m_pages{};
     QueryGridModel* m_entriesModel = nullptr;
     QueryGridModel* m_analysisModel = nullptr;

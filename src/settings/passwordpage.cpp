@@ -8,8 +8,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-PasswordPage::PasswordPage(QString odbcIniPath, Dialogs& dialogs, QWidget* parent)
-    : QWidget(parent), m_iniPath(std::move(odbcIniPath)), m_dialogs(dialogs) {
+PasswordPage::PasswordPage(BooksLocation books, Dialogs& dialogs, QWidget* parent)
+    : QWidget(parent), m_books(std::move(books)), m_dialogs(dialogs) {
     setObjectName(QStringLiteral("syspage"));
 
     // Plain edits: what is typed is shown, not masked.
@@ -46,7 +46,7 @@ PasswordPage::PasswordPage(QString odbcIniPath, Dialogs& dialogs, QWidget* paren
 void PasswordPage::confirmPassword() {
     guarded(m_dialogs, [&] {
         const settings::PasswordChange outcome =
-            settings::changePassword(m_iniPath, m_newPassword->text(), m_repassword->text());
+            settings::changePassword(m_books, m_newPassword->text(), m_repassword->text());
         m_dialogs.message(QStringLiteral("提示"), settings::passwordMessage(outcome),
                           Dialogs::Buttons::Ok, Dialogs::Icon::Information, Dialogs::Answer::Ok);
     });

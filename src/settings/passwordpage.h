@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/bookslocation.h"
+
 #include <QWidget>
 
 class Dialogs;
@@ -11,14 +13,14 @@ class QPushButton;
 class PasswordPage : public QWidget {
     Q_OBJECT
 public:
-    PasswordPage(QString odbcIniPath, Dialogs& dialogs, QWidget* parent = nullptr);
+    PasswordPage(BooksLocation books, Dialogs& dialogs, QWidget* parent = nullptr);
 
     // 确认密码: checks the two texts, stores the password when they agree, and says how it
     // went in an information box. The edits keep their texts.
     void confirmPassword();
 
 private:
-    QString m_iniPath;
+    BooksLocation m_books;
     Dialogs& m_dialogs;
     QLineEdit* m_newPassword = nullptr;
     QLineEdit* m_repassword = nullptr;

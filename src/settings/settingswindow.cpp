@@ -27,19 +27,19 @@ SettingsWindow::SettingsWindow(const Context& context, QWidget* parent)
 
     // The rates wait in the cache for 保存修改; the tax row is written as soon as it is
     // posted. Both open with the window: when either cannot, the window does not open.
-    m_rates = new TableDataset(context.odbcIniPath, QStringLiteral("bankinterest"),
+    m_rates = new TableDataset(context.books, QStringLiteral("bankinterest"),
                                TableDataset::Mode::Cached, this);
     m_rates->setObjectName(QStringLiteral("lxtable"));
     m_rates->open();
-    m_tax = new TableDataset(context.odbcIniPath, QStringLiteral("tax"),
-                             TableDataset::Mode::Immediate, this);
+    m_tax =
+        new TableDataset(context.books, QStringLiteral("tax"), TableDataset::Mode::Immediate, this);
     m_tax->setObjectName(QStringLiteral("taxtable"));
     m_tax->open();
 
     m_pages = new QTabWidget(this);
     m_pages->setObjectName(QStringLiteral("rzpage"));
     // Made inside the window, so that the focus order each page sets up stays as it is.
-    m_passwordPage = new PasswordPage(context.odbcIniPath, context.dialogs, m_pages);
+    m_passwordPage = new PasswordPage(context.books, context.dialogs, m_pages);
     m_categoryPage = new CategoryPage(context.programFolder, context.dialogs, m_pages);
     m_savingsPage = new SavingsPage(m_rates, m_tax, context.dialogs, m_pages);
     m_pages->addTab(m_passwordPage, QStringLiteral("系统设置"));

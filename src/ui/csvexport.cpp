@@ -6,7 +6,7 @@
 #include "platform/atomicfile.h"
 #include "platform/dialogs.h"
 #include "ui/gridmodel.h"
-#include "ui/storedrows.h"
+#include "ui/storedexport.h"
 
 #include <QAction>
 #include <QDir>
@@ -105,10 +105,10 @@ bool writeGridCsv(QTableView& grid, const QString& path, const ExportProgress& p
             return !progress || done % kRowsPerStep != 0 || progress(done, model->rowCount());
         };
         auto* editing = qobject_cast<GridModel*>(model);
-        if (editing && storedrows::streamable(*editing)) {
+        if (editing && storedexport::streamable(*editing)) {
             // Nothing unsaved: the rows come straight from the table in one statement.
             bool cancelled = false;
-            storedrows::stream(*editing, columns, csv, [&] {
+            storedexport::stream(*editing, columns, csv, [&] {
                 cancelled = !keepGoing();
                 return !cancelled;
             });

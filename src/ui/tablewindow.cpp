@@ -35,8 +35,7 @@ TableWindow::TableWindow(const Context& context, const Options& options, QList<G
     setWindowTitle(options.caption);
     setFont(programFont());
 
-    m_dataset =
-        new TableDataset(context.odbcIniPath, options.table, TableDataset::Mode::Cached, this);
+    m_dataset = new TableDataset(context.books, options.table, TableDataset::Mode::Cached, this);
     m_dataset->open(); // throws: the window does not open
 
     auto* layout = new QVBoxLayout(this);

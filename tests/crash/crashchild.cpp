@@ -31,7 +31,8 @@ void prepare(const QString& folder) {
     const QString books = datasource::databasePathFor(folder);
     datasource::writeEntry(iniPath(folder), books);
     schema::createDatabase(books);
-    TableDataset ds(iniPath(folder), QStringLiteral("mysalary"), TableDataset::Mode::Cached);
+    TableDataset ds(BooksLocation::inProgramFolder(folder), QStringLiteral("mysalary"),
+                    TableDataset::Mode::Cached);
     ds.open();
     ds.append();
     ds.setValue(ds.fieldIndex(QStringLiteral("adddate")), QStringLiteral("2026-01-01"));
@@ -51,7 +52,8 @@ void report(const char* what, int n) {
 } // namespace
 
 int runChild(const QString& folder) {
-    TableDataset ds(iniPath(folder), QStringLiteral("mysalary"), TableDataset::Mode::Cached);
+    TableDataset ds(BooksLocation::inProgramFolder(folder), QStringLiteral("mysalary"),
+                    TableDataset::Mode::Cached);
     ds.open();
     const int memo = ds.fieldIndex(QStringLiteral("memo"));
     const int money = ds.fieldIndex(QStringLiteral("money"));

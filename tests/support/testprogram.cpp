@@ -24,7 +24,8 @@ TestProgram::TestProgram(bool withDatabase) : clock(QDateTime(QDate(2026, 12, 9)
     datasource::writeEntry(m_iniPath, databasePath());
     if (withDatabase)
         schema::createDatabase(databasePath());
-    m_context = std::make_unique<Context>(Context{m_programFolder, m_iniPath, dialogs, clock});
+    m_context =
+        std::make_unique<Context>(Context{m_programFolder, books(), m_iniPath, dialogs, clock});
 }
 
 TestProgram::~TestProgram() {

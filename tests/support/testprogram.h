@@ -2,7 +2,7 @@
 
 #include "platform/clock.h"
 #include "platform/context.h"
-#include "platform/scripteddialogs.h"
+#include "support/scripteddialogs.h"
 
 #include <QSqlDatabase>
 #include <QTemporaryDir>
@@ -20,6 +20,7 @@ public:
     QString folder() const { return m_programFolder; }
     QString databasePath() const;
     QString odbcIniPath() const { return m_iniPath; }
+    BooksLocation books() const { return BooksLocation(databasePath()); }
     QString listFolder() const { return m_programFolder + QStringLiteral("/txt"); }
 
     ScriptedDialogs dialogs;

@@ -51,7 +51,7 @@ double interest(Scheme scheme, double amount, double ratePercent, int months) {
 }
 
 double roundCents(double value) {
-    return formats::roundedDecimal(value, 2).toDouble();
+    return formats::rounded(value, 2);
 }
 
 QDate maturityDate(const QDate& depositDate, int months) {

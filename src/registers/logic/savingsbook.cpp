@@ -2,7 +2,6 @@
 
 #include "data/formats.h"
 #include "data/querydataset.h"
-#include "data/tabledataset.h"
 #include "platform/apperror.h"
 
 #include <cmath>
@@ -75,31 +74,6 @@ std::optional<Figures> derive(const QVariant& depositDate, const QVariant& amoun
     return figures(kind->scheme, terms.months, terms.rate, *money, *date, taxPercent);
 }
 
-bool deriveIntoCurrentRow(TableDataset& saving, const QString& kindText, const TermsLookup& lookup,
-                          double taxPercent) {
-    const int row = saving.currentRow();
-    if (row < 0)
-        return false;
-    const auto field = [&](const char* name) {
-        const int f = saving.fieldIndex(QString::fromLatin1(name));
-        if (f < 0)
-            throw AppError(QStringLiteral("Field '%1' not found").arg(QLatin1String(name)));
-        return f;
-    };
-    const std::optional<Figures> f =
-        derive(saving.value(row, field("begindate")), saving.value(row, field("money")), kindText,
-               lookup, taxPercent);
-    if (!f)
-        return false;
-    const QList<std::pair<QString, QVariant>> cells = derivedCells(*f);
-    QList<int> fields;
-    for (const auto& [name, value] : cells)
-        fields << field(name.toLatin1().constData());
-    for (int i = 0; i < cells.size(); ++i)
-        saving.setValue(fields[i], cells[i].second);
-    return true;
-}
-
 QList<std::pair<QString, QVariant>> derivedCells(const Figures& figures) {
     return {{QStringLiteral("interest"), figures.rate},
             {QStringLiteral("enddate"), formats::dateText(figures.maturity)},
@@ -112,9 +86,9 @@ double readTaxRate(QueryDataset& query) {
     return query.readNumber(QStringLiteral("select interesttax from tax"));
 }
 
-QStringList totalsTexts(QueryDataset& statusbarQuery) {
+QStringList totalsTexts(QueryDataset& totalsQuery) {
     const auto sum = [&](const char* statement) {
-        const QString text = statusbarQuery.readText(QString::fromLatin1(statement));
+        const QString text = totalsQuery.readText(QString::fromLatin1(statement));
         return text.isEmpty() ? QStringLiteral("0") : text;
     };
     const QString deposited = sum("select sum(money) from saving");

@@ -10,7 +10,6 @@
 #include <utility>
 
 class QueryDataset;
-class TableDataset;
 
 // The savings register's work against the books: looking a kind up in bankinterest, deriving
 // a row's figures when a kind is committed, and the three totals of the stored deposits.
@@ -45,14 +44,6 @@ std::optional<Figures> derive(const QVariant& depositDate, const QVariant& amoun
 // order they are written: 利率, 到期日期 (as "yyyy-MM-dd" text), 利息, 利息税, 总金额.
 QList<std::pair<QString, QVariant>> derivedCells(const Figures& figures);
 
-// The derivation in the current row of `saving` (the register's table dataset): reads its
-// deposit date and amount, derives as derive() does and writes the rate, the maturity date,
-// the interest, the interest tax and the amount due into the row's edit, to be stored with
-// the next save. The kind text itself is left for the grid to store. Returns whether anything
-// was derived; throws (writing nothing) for an unknown kind or a failed lookup.
-bool deriveIntoCurrentRow(TableDataset& saving, const QString& kindText, const TermsLookup& lookup,
-                          double taxPercent);
-
 // A cell as a deposit date or an amount: nothing when it is empty or not a valid value.
 std::optional<QDate> dateOf(const QVariant& cell);
 std::optional<double> amountOf(const QVariant& cell);
@@ -63,6 +54,6 @@ double readTaxRate(QueryDataset& query);
 
 // The three panels of the savings totals line over the stored deposits: "存入金额：…元",
 // "利息：…元", "到期金额：…元", each sum as plain decimal text, "0" when there is none.
-QStringList totalsTexts(QueryDataset& statusbarQuery);
+QStringList totalsTexts(QueryDataset& totalsQuery);
 
 } // namespace deposits

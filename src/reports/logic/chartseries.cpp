@@ -1,6 +1,7 @@
 #include "reports/logic/chartseries.h"
 
 #include "data/formats.h"
+#include "data/wholeledger.h"
 
 #include <QHash>
 
@@ -9,27 +10,17 @@ namespace charts {
 const QList<ChartPage>& chartPages() {
     static const QList<ChartPage> pages{
         {QStringLiteral("sz"), QStringLiteral("收支饼图"), QStringLiteral("szDBChart"),
-         ChartKind::Pie,
-         QStringLiteral("select sz as x,sum(money) as y from mysalary group by sz")},
+         ChartKind::Pie, wholeledger::kByDirection},
         {QStringLiteral("szxl"), QStringLiteral("柱状图"), QStringLiteral("szxlDBChart"),
-         ChartKind::Bars,
-         QStringLiteral("select szdl as x,sum(money) as y from mysalary group by szdl")},
+         ChartKind::Bars, wholeledger::kByMajorCategory},
         {QStringLiteral("srmonth"), QStringLiteral("月收入图"), QStringLiteral("srmonthDBChart"),
-         ChartKind::Lines,
-         QStringLiteral("select left(adddate,7) as x, sum(money) as y  from mysalary where "
-                        "sz='收入' group by adddate")},
+         ChartKind::Lines, wholeledger::kIncomeByDay},
         {QStringLiteral("zcmonth"), QStringLiteral("月支出图"), QStringLiteral("zcmonthDBChart"),
-         ChartKind::Lines,
-         QStringLiteral("select left(adddate,7) as x, sum(money) as y  from mysalary where "
-                        "sz='支出' group by adddate")},
+         ChartKind::Lines, wholeledger::kExpenditureByDay},
         {QStringLiteral("xlsr"), QStringLiteral("大类收入图"), QStringLiteral("xlsrDBChart"),
-         ChartKind::HorizontalBars,
-         QStringLiteral("select szdl as x, sum(money) as y  from mysalary where sz='收入' group "
-                        "by szdl")},
+         ChartKind::HorizontalBars, wholeledger::kIncomeByMajorCategory},
         {QStringLiteral("xlzc"), QStringLiteral("大类支出图"), QStringLiteral("xlzcDBChart"),
-         ChartKind::HorizontalBars,
-         QStringLiteral("select szdl as x, sum(money) as y  from mysalary where sz='支出' group "
-                        "by szdl")},
+         ChartKind::HorizontalBars, wholeledger::kExpenditureByMajorCategory},
     };
     return pages;
 }

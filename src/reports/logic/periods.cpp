@@ -3,6 +3,7 @@
 #include "data/checkedsum.h"
 #include "data/formats.h"
 #include "data/querydataset.h"
+#include "data/wholeledger.h"
 #include "platform/apperror.h"
 
 #include <utility>
@@ -169,21 +170,18 @@ SumStatements periodSums(Period period, const PeriodKey& key) {
 }
 
 SumStatements overallSums() {
-    return {QStringLiteral("select sum(money) from mysalary where sz='收入'"),
-            QStringLiteral("select sum(money) from mysalary where sz='支出'")};
-}
-
-QString balanceText(const QString& income, const QString& expenditure) {
-    return formats::fixed2(formats::parseNumber(income) - formats::parseNumber(expenditure));
+    return {wholeledger::kIncomeSum, wholeledger::kExpenditureSum};
 }
 
 Totals computeTotals(QueryDataset& query, const SumStatements& sums) {
-    Totals t;
-    t.income = formats::fixed2(formats::toNumber(checkedsum::readSum(query, sums.income)));
-    t.expenditure =
-        formats::fixed2(formats::toNumber(checkedsum::readSum(query, sums.expenditure)));
-    t.balance = balanceText(t.income, t.expenditure);
-    return t;
+    // The balance is formed from the totals as shown, rounded to two decimals, not from the
+    // unrounded sums.
+    const double income =
+        formats::rounded(formats::toNumber(checkedsum::readSum(query, sums.income)), 2);
+    const double expenditure =
+        formats::rounded(formats::toNumber(checkedsum::readSum(query, sums.expenditure)), 2);
+    return {formats::fixed2(income), formats::fixed2(expenditure),
+            formats::fixed2(income - expenditure)};
 }
 
 TotalsLine totalsLine(const QString& prefix, const Totals& totals) {

@@ -85,14 +85,10 @@ struct Totals {
 };
 
 // Runs the income sum, then the expenditure sum on `query` (each replaced, opened, read as a
-// number and closed; an empty sum reads as 0) and derives the balance from the two rounded
-// texts. Throws AppError from the data layer, or naming the row whose stored amount would
-// spoil a sum (checkedsum::readSum); `query` is left closed.
+// number and closed; an empty sum reads as 0) and derives the balance from the two totals as
+// rounded to two decimals. Throws AppError from the data layer, or naming the row whose stored
+// amount would spoil a sum (checkedsum::readSum); `query` is left closed.
 Totals computeTotals(QueryDataset& query, const SumStatements& sums);
-
-// The balance text of two totals texts: both read back as numbers, so the balance is formed
-// from the rounded totals.
-QString balanceText(const QString& income, const QString& expenditure);
 
 // The texts of the three status-bar panels, left to right.
 using TotalsLine = std::array<QString, 3>;

@@ -4,13 +4,13 @@
 
 namespace settings {
 
-PasswordChange changePassword(const QString& odbcIniPath, const QString& newPassword,
+PasswordChange changePassword(const BooksLocation& books, const QString& newPassword,
                               const QString& confirmation) {
     if (newPassword.isEmpty() || confirmation.isEmpty())
         return PasswordChange::Missing;
     if (newPassword != confirmation)
         return PasswordChange::Mismatch;
-    password::store(odbcIniPath, newPassword);
+    password::store(books, newPassword);
     return PasswordChange::Stored;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/bookslocation.h"
+
 #include <QString>
 
 // The steps of 确认密码: check the two typed texts, then store the new password.
@@ -12,9 +14,9 @@ enum class PasswordChange {
 };
 
 // Checks `newPassword` against `confirmation` and, when both are filled and equal, stores it
-// (hashed) as the password of the books that `odbcIniPath` names. Throws AppError with the
+// (hashed) as the password of the books at `books`. Throws AppError with the
 // data layer's text when it cannot be stored; then no message is due.
-PasswordChange changePassword(const QString& odbcIniPath, const QString& newPassword,
+PasswordChange changePassword(const BooksLocation& books, const QString& newPassword,
                               const QString& confirmation);
 
 // The information message for an outcome: "对不起,请填写相关的密码！", "对不起,密码不相符！" or

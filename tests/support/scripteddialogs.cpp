@@ -1,4 +1,4 @@
-#include "platform/scripteddialogs.h"
+#include "support/scripteddialogs.h"
 
 Dialogs::Answer ScriptedDialogs::message(const QString& caption, const QString& text,
                                          Buttons buttons, Icon icon, Answer defaultAnswer) {

@@ -1,18 +1,16 @@
 #pragma once
 
 #include <QList>
-#include <QStringList>
 #include <functional>
 
 class CsvWriter;
 class GridModel;
 
-// Reads the rows of an editing grid's table straight from SQLite, one statement for all of
-// them, and gives each row as the grid's export writes it. This is what lets a million-row
-// ledger be exported in seconds; it shows exactly what the grid shows only while the dataset
-// holds no pending change, which streamable() tells.
-namespace storedrows {
+// Writes the stored rows of an editing grid's table (data/storedrows) as the grid's export
+// writes them: each field in its column's export text, texts shown as stored byte for byte.
+namespace storedexport {
 
+// Whether the grid's dataset can be exported from its stored rows (nothing pending).
 bool streamable(const GridModel& model);
 
 // Writes the texts of `columns` (source columns of the model) of every stored row, in the
@@ -21,4 +19,4 @@ bool streamable(const GridModel& model);
 void stream(const GridModel& model, const QList<int>& columns, CsvWriter& csv,
             const std::function<bool()>& afterRow);
 
-} // namespace storedrows
+} // namespace storedexport
