@@ -98,6 +98,11 @@ ImportWindow::ImportWindow(const Context& context, BillImport& import, const QSt
         m_grid->verticalHeader()->hide();
         m_grid->horizontalHeader()->setStretchLastSection(true);
         m_grid->resizeColumnsToContents();
+        // Room for the categories a user picks and for a remark of some length.
+        for (const int c : {int(ImportModel::Major), int(ImportModel::Minor)})
+            m_grid->setColumnWidth(c, qMax(m_grid->columnWidth(c), 80));
+        m_grid->setColumnWidth(ImportModel::Memo,
+                               qBound(160, m_grid->columnWidth(ImportModel::Memo), 320));
         layout->addWidget(m_grid, 1);
         m_totals = new QLabel(this);
         m_totals->setObjectName(QStringLiteral("importtotals"));
@@ -116,7 +121,8 @@ ImportWindow::ImportWindow(const Context& context, BillImport& import, const QSt
     m_imports->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_imports->setSelectionMode(QAbstractItemView::SingleSelection);
     m_imports->verticalHeader()->hide();
-    m_imports->horizontalHeader()->setStretchLastSection(true);
+    m_imports->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+    m_imports->setColumnWidth(1, 140);
     m_imports->setMaximumHeight(bill ? 140 : 16777215);
     earlier->setBuddy(m_imports);
     layout->addWidget(m_imports, bill ? 0 : 1);
