@@ -70,7 +70,8 @@ QList<TableLine> csvTableLines(const QString& text) {
         line.line = int(i + 1);
         line.text = physical.at(i);
         QuoteScan scan;
-        scan.feed(line.text);
+        if (line.text.contains(u'"'))
+            scan.feed(line.text);
         // A quoted cell that goes on in the next line: the record spans the lines up to the one
         // where the quote closes (or the end of the file).
         while (scan.open() && i + 1 < physical.size()) {
@@ -94,9 +95,14 @@ bool isEndMarker(const TableLine& line) {
 }
 
 bool isBlankLine(const TableLine& line) {
+    // Blank: nothing but blanks, TABs and the ideographic space.
     for (const QString& cell : line.cells)
-        if (!cleanCell(cell).isEmpty())
-            return false;
+        for (QChar c : cell)
+            if (c != u' ' && c != u'\t' && c != QChar(0x3000) && c != QChar(0x00A0)) {
+                if (!cleanCell(cell).isEmpty())
+                    return false;
+                break;
+            }
     return true;
 }
 
@@ -152,7 +158,9 @@ BillFile readTable(const QString& fileName, const QList<TableLine>& lines, int h
     bool ended = false;
     qsizetype i = headerIndex + 1;
     for (; i < lines.size(); ++i) {
-        const TableLine& line = lines.at(i);
+        TableLine line = lines.at(i);
+        while (line.sparse && line.cells.size() < needed)
+            line.cells << QString();
         if (isEndMarker(line)) {
             ended = true;
             ++i;

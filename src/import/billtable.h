@@ -22,6 +22,7 @@ struct TableLine {
     QStringList cells;      // the cells, not trimmed
     bool ended = true;      // the line has its line end (false only for a file's last line)
     bool openQuote = false; // the file ends inside a quoted cell of this line
+    bool sparse = false;    // a spreadsheet row: the cells it leaves out are empty ones
 };
 
 // The lines of a CSV text; a quoted cell that holds line breaks keeps its line in one.

@@ -24,22 +24,28 @@ QString decodeBillText(const QByteArray& bytes) {
 
 QStringList textLines(const QString& text) {
     QStringList lines;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (c != u'\n' && c != u'\r')
+    const QChar* const begin = text.constData();
+    const QChar* const end = begin + text.size();
+    const QChar* start = begin;
+    for (const QChar* p = begin; p < end; ++p) {
+        if (*p != u'\n' && *p != u'\r')
             continue;
-        lines << text.mid(start, i - start);
-        if (c == u'\r' && i + 1 < text.size() && text.at(i + 1) == u'\n')
-            ++i;
-        start = i + 1;
+        lines << QString(start, p - start);
+        if (*p == u'\r' && p + 1 < end && p[1] == u'\n')
+            ++p;
+        start = p + 1;
     }
-    if (start < text.size())
-        lines << text.mid(start);
+    if (start < end)
+        lines << QString(start, end - start);
     return lines;
 }
 
 QStringList csvCells(const QString& line, bool* open) {
+    if (open)
+        *open = false;
+    // Most bill lines quote nothing: their cells are what lies between the commas.
+    if (!line.contains(u'"'))
+        return line.split(u',');
     QStringList cells;
     QString cell;
     bool quoted = false;

@@ -61,6 +61,18 @@ bool BillZip::isEncrypted(qint64 index) const {
     return (stat.valid & ZIP_STAT_ENCRYPTION_METHOD) && stat.encryption_method != ZIP_EM_NONE;
 }
 
+bool BillZip::isSupported(qint64 index) const {
+    zip_stat_t stat;
+    zip_stat_init(&stat);
+    if (zip_stat_index(m_archive->zip, zip_uint64_t(index), 0, &stat) != 0)
+        return false;
+    if ((stat.valid & ZIP_STAT_ENCRYPTION_METHOD) && stat.encryption_method != ZIP_EM_NONE &&
+        !zip_encryption_method_supported(stat.encryption_method, 0))
+        return false;
+    return !(stat.valid & ZIP_STAT_COMP_METHOD) ||
+           zip_compression_method_supported(stat.comp_method, 0);
+}
+
 qint64 BillZip::find(const QString& name) const {
     return zip_name_locate(m_archive->zip, name.toUtf8().constData(), ZIP_FL_NOCASE);
 }
@@ -76,9 +88,14 @@ BillZip::Read BillZip::read(qint64 index, const QByteArray* password, QByteArray
     const bool encrypted = isEncrypted(index);
     zip_stat_t stat;
     zip_stat_init(&stat);
-    if (zip_stat_index(m_archive->zip, zip_uint64_t(index), 0, &stat) == 0 &&
-        (stat.valid & ZIP_STAT_SIZE) && stat.size > zip_uint64_t(maxZipEntryBytes))
+    if (zip_stat_index(m_archive->zip, zip_uint64_t(index), 0, &stat) != 0)
+        return damaged(QStringLiteral("无法解压"));
+    if ((stat.valid & ZIP_STAT_SIZE) && stat.size > zip_uint64_t(maxZipEntryBytes))
         return damaged(QStringLiteral("过大，无法读取"));
+    // Methods libzip cannot undo are refused before opening the entry (opening one fails, and
+    // leaks in this libzip).
+    if (!isSupported(index))
+        return damaged(QStringLiteral("使用了不支持的压缩或加密方式"));
     // libzip refuses an empty password as an invalid argument: for the user it is a wrong one.
     if (encrypted && (!password || password->isEmpty()))
         return Read::WrongPassword;
@@ -184,7 +201,7 @@ ZippedBill unpackBillZip(const BillZip& zip, const PasswordPrompt& prompt) {
     const qint64 index = bills.first();
     ZippedBill bill;
     bill.name = QFileInfo(zip.name(index)).fileName();
-    if (!zip.isEncrypted(index)) {
+    if (!zip.isEncrypted(index) || !zip.isSupported(index)) {
         bill.bytes = zip.read(index);
         return bill;
     }

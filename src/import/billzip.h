@@ -28,6 +28,8 @@ public:
     QString name(qint64 index) const;
     bool isDirectory(qint64 index) const;
     bool isEncrypted(qint64 index) const;
+    // Whether libzip can undo the entry's compression and encryption.
+    bool isSupported(qint64 index) const;
     // The index of the entry named exactly `name`, or -1.
     qint64 find(const QString& name) const;
 

@@ -364,7 +364,7 @@ QList<TableLine> XlsxWorkbook::sheetLines(int i) const {
         if (xml.name() == u"row") {
             const int r = xml.attributes().value(QLatin1String("r")).toInt();
             rowNumber = r > rowNumber ? r : rowNumber + 1;
-            lines << TableLine{rowNumber, {}, {}, true, false};
+            lines << TableLine{rowNumber, {}, {}, true, false, true};
             row = &lines.last();
             column = 0;
         } else if (xml.name() == u"c" && row) {
