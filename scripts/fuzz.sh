@@ -14,7 +14,7 @@ export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 export LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp:print_suppressions=0"
 status=0
-for target in fuzz_listfiles fuzz_dialect fuzz_formats fuzz_datasource fuzz_bills; do
+for target in fuzz_listfiles fuzz_dialect fuzz_formats fuzz_datasource fuzz_bills fuzz_statements; do
   seeds="fuzz/corpus/$target"
   found="build-fuzz/corpus/$target"
   mkdir -p "$found"

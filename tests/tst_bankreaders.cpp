@@ -170,6 +170,8 @@ private slots:
     void qifYears_data();
     void qifYears();
     void qifUnreadableRecords();
+    void emptyStatement_data();
+    void emptyStatement();
     void notAStatement_data();
     void notAStatement();
     void reReadGivesSameFingerprints();
@@ -585,6 +587,26 @@ void TestBankReaders::qifUnreadableRecords() {
     QCOMPARE(f.unreadable.at(1).why, QStringLiteral("没有金额"));
     QVERIFY(f.unreadable.at(2).why.contains(QStringLiteral("1,2x")));
     QVERIFY(f.unreadable.at(3).why.contains(QStringLiteral("不完整")));
+}
+
+// A statement of a known kind without a single row says so, naming the file.
+void TestBankReaders::emptyStatement_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("ICBC") << icbcFile(icbcDebitHeader, {},
+                                      QStringLiteral("人民币合计,,,,,,,,0.00,0.00"));
+    QTest::newRow("QIF with lists only") << QByteArray("!Type:Cat\nNFood\n^\n");
+}
+
+void TestBankReaders::emptyStatement() {
+    QFETCH(QByteArray, bytes);
+    try {
+        readBankStatement(QStringLiteral("empty.csv"), bytes, {});
+        QFAIL("an empty statement was read");
+    } catch (const AppError& e) {
+        QVERIFY2(e.text().contains(QStringLiteral("empty.csv")) &&
+                     e.text().contains(QStringLiteral("没有记录")),
+                 qPrintable(e.text()));
+    }
 }
 
 // Files of other kinds are left to the other readers.

@@ -121,6 +121,7 @@ void TestCsvMapping::guessGbkWithPreamble() {
     QCOMPARE(m.encoding, QStringLiteral("GBK"));
     QCOMPARE(m.headerRow, 3);
     QCOMPARE(m.header, QStringLiteral("记账日期,交易金额,余额,摘要"));
+    QCOMPARE(columnTitles(bytes, m), (QStringList{"记账日期", "交易金额", "余额", "摘要"}));
     const BillFile f = readMappedCsv(bytes, m);
     QCOMPARE(f.rows.size(), 2);
     QCOMPARE(f.rows.at(0).date, QDate(2024, 1, 5));

@@ -289,11 +289,15 @@ CsvMapping guessMapping(const QByteArray& bytes) {
     return m;
 }
 
-QString headerOf(const QByteArray& bytes, const CsvMapping& mapping) {
+QStringList columnTitles(const QByteArray& bytes, const CsvMapping& mapping) {
     const QStringList lines = textLines(decodeAs(bytes.left(1 << 20), mapping.encoding));
     if (mapping.headerRow < 0 || mapping.headerRow >= lines.size())
-        return QString();
-    return headerKey(csvCells(lines.at(mapping.headerRow)));
+        return QStringList();
+    return cleanCells(lines.at(mapping.headerRow));
+}
+
+QString headerOf(const QByteArray& bytes, const CsvMapping& mapping) {
+    return headerKey(columnTitles(bytes, mapping));
 }
 
 std::optional<CsvMapping> mappingFor(const QByteArray& bytes, const QList<CsvMapping>& mappings) {

@@ -63,6 +63,9 @@ CsvMapping guessMapping(const QByteArray& bytes);
 // nothing.
 QString mappingProblem(const CsvMapping& mapping);
 
+// The titles of the columns at the mapping's header row, cleaned (for the mapping step's
+// choices); empty when the file has no such row.
+QStringList columnTitles(const QByteArray& bytes, const CsvMapping& mapping);
 // The header `bytes` have at the mapping's header row, as headerKey() writes it.
 QString headerOf(const QByteArray& bytes, const CsvMapping& mapping);
 // The first of `mappings` whose header is the header of `bytes`.

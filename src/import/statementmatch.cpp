@@ -2,6 +2,7 @@
 
 #include "import/billtext.h"
 
+#include <QMultiHash>
 #include <QRegularExpression>
 
 namespace bills {
@@ -164,24 +165,46 @@ ImportedEntry entryOf(const BillRow& row, const BillFile& file, qint64 id) {
 }
 
 QList<CrossMatch> matchAcrossSources(const BillFile& file, const QList<ImportedEntry>& entries) {
+    // Candidates are looked up, not searched for: by amount, and the few app rows that move
+    // money to or from a bank account.
+    QMultiHash<qint64, int> byCents;
+    QList<int> moving;
+    for (int i = 0; i < entries.size(); ++i) {
+        if (entries.at(i).source == file.source)
+            continue;
+        byCents.insert(entries.at(i).cents, i);
+        if (appMoveOf(entries.at(i)) != AppMove::None)
+            moving << i;
+    }
     QList<CrossMatch> out;
     QList<bool> used(entries.size(), false);
     for (const BillRow& row : file.rows) {
         const ImportedEntry mine = entryOf(row, file);
         CrossMatch match;
-        auto nearest = [&](auto fits) {
+        auto nearest = [&](const QList<int>& candidates, auto fits) {
             int best = -1;
-            for (int i = 0; i < entries.size(); ++i) {
-                if (used.at(i) || entries.at(i).source == file.source || !fits(entries.at(i)))
+            for (int i : candidates) {
+                if (used.at(i) || !fits(entries.at(i)))
                     continue;
-                if (best < 0 || daysApart(mine, entries.at(i)) < daysApart(mine, entries.at(best)))
+                if (best < 0 ||
+                    daysApart(mine, entries.at(i)) < daysApart(mine, entries.at(best)) ||
+                    (daysApart(mine, entries.at(i)) == daysApart(mine, entries.at(best)) &&
+                     i < best))
                     best = i;
             }
             return best;
         };
+        QList<int> sameAmount = byCents.values(mine.cents);
+        QList<int> transferCandidates = moving;
+        if (appMoveOf(mine) != AppMove::None) {
+            transferCandidates = sameAmount;
+            if (const qint64 fee = feeOf(mine); fee > 0)
+                transferCandidates << byCents.values(mine.cents - fee);
+        }
         if (!row.transfer) {
             if (const int t =
-                    nearest([&](const ImportedEntry& e) { return isTransferPair(mine, e); });
+                    nearest(transferCandidates,
+                            [&](const ImportedEntry& e) { return isTransferPair(mine, e); });
                 t >= 0) {
                 used[t] = true;
                 match = {CrossKind::OwnTransfer, t,
@@ -191,7 +214,8 @@ QList<CrossMatch> matchAcrossSources(const BillFile& file, const QList<ImportedE
                 match = {CrossKind::OwnTransfer, -1,
                          QStringLiteral("自己账户间转账：支付宝/微信提现到银行卡")};
             } else if (const int d =
-                           nearest([&](const ImportedEntry& e) { return isDuplicate(mine, e); });
+                           nearest(sameAmount,
+                                   [&](const ImportedEntry& e) { return isDuplicate(mine, e); });
                        d >= 0) {
                 used[d] = true;
                 match = {CrossKind::PossibleDuplicate, d,
