@@ -1,4 +1,5 @@
 #include "app/datafolder.h"
+#include "app/desktopnotice.h"
 #include "app/mainwindow.h"
 #include "app/startup.h"
 #include "app/windowfactories.h"
@@ -30,7 +31,9 @@ int main(int argc, char* argv[]) {
     }
 
     MainWindow bank(context, runStartup(context, data.shippedLists), programWindows(context));
-    QObject::connect(&instance, &SingleInstance::raiseRequested, &bank, &MainWindow::restoreAndRaise);
+    bank.setDesktopNotifier(notifyDesktop);
+    QObject::connect(&instance, &SingleInstance::raiseRequested, &bank,
+                     &MainWindow::restoreAndRaise);
     bank.show();
     return app.exec();
 }

@@ -5,8 +5,8 @@
 #include "data/booksaccess.h"
 #include "data/connection.h"
 #include "data/datasourceentry.h"
-#include "data/password.h"
 #include "data/leftovers.h"
+#include "data/password.h"
 #include "data/querydataset.h"
 #include "data/schema.h"
 #include "platform/actionguard.h"
@@ -72,6 +72,19 @@ void upgradeLedgerTotals(const QString& databasePath) {
     }
 }
 
+// Existing books get the tables of recurring entries and of the reminder. A file that cannot
+// take them still opens; the ledger then simply brings no recurring entries.
+void upgradeSchedules(const QString& databasePath) {
+    try {
+        Connection c = Connection::toFile(databasePath);
+        // A file without the ledger is no books of ours: it is left exactly as it is.
+        if (!c.database().tables().contains(QStringLiteral("mysalary")))
+            return;
+        schema::ensureSchedules(c.database());
+    } catch (const AppError&) {
+    }
+}
+
 } // namespace
 
 void registerDataSource(const Context& context) {
@@ -95,6 +108,7 @@ std::optional<QString> runStartup(const Context& context, const QString& shipped
             if (!schema::createDatabase(db)) {
                 upgradeIndexes(db);
                 upgradeLedgerTotals(db);
+                upgradeSchedules(db);
             }
             QueryDataset password(context.odbcIniPath, QStringLiteral("select password from user"));
             stored = password.readText(password.statement());

@@ -1,8 +1,8 @@
 #include "data/tabledataset.h"
 
 #include "data/batchwriter.h"
-#include "data/fieldvalues.h"
 #include "data/booksaccess.h"
+#include "data/fieldvalues.h"
 #include "platform/apperror.h"
 
 #include <algorithm>
@@ -253,6 +253,8 @@ void TableDataset::saveAll() {
     int current = m_current;
     writeBatch(m_connection->database(), m_table, m_columns, batch, [&] {
         QSqlDatabase db = m_connection->database();
+        if (m_insideSave)
+            m_insideSave(db, batch.inserted);
         count = PageCache::countRows(db, m_table);
         if (currentNewOrder >= 0) {
             current = count - int(batch.inserted.size()) + currentNewOrder;
@@ -265,6 +267,11 @@ void TableDataset::saveAll() {
     startOver(count, current, true);
     emit currentRowChanged(m_current);
     emit editStateChanged();
+}
+
+const RowLayout::NewRow* TableDataset::newRowAt(int row) const {
+    const auto place = m_layout.find(row);
+    return place ? place->newRow : nullptr;
 }
 
 void TableDataset::cancelAll() {

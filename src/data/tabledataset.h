@@ -10,6 +10,7 @@
 #include <QList>
 #include <QSet>
 #include <QVariant>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -102,6 +103,16 @@ public:
     // Reads the rows afresh (pending changes are dropped).
     void refresh();
 
+    // A step of the dataset's owner that runs inside the transaction of every save, after the
+    // batch is written and before it commits: it is given the dataset's connection and the
+    // new rows as written. When it throws AppError the save is refused like a refused batch.
+    using SaveStep =
+        std::function<void(QSqlDatabase db, const QList<const RowLayout::NewRow*>& inserted)>;
+    void setInsideSave(SaveStep step) { m_insideSave = std::move(step); }
+    // The values of shown row `row` when it is a new row (the ones a save step is given), or
+    // null.
+    const RowLayout::NewRow* newRowAt(int row) const;
+
 signals:
     void currentRowChanged(int row);
     void editStateChanged();
@@ -142,4 +153,5 @@ private:
     int m_current = -1;
     // A failure met where nothing could throw it (a model edit), for the next action to report.
     QString m_unreported;
+    SaveStep m_insideSave;
 };

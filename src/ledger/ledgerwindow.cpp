@@ -1,17 +1,21 @@
 #include "ledger/ledgerwindow.h"
 
 #include "data/tabledataset.h"
+#include "ledger/scheduledentries.h"
 #include "lists/gbk.h"
 #include "lists/listfiles.h"
 #include "platform/actionguard.h"
 #include "platform/apperror.h"
+#include "platform/clock.h"
 #include "platform/context.h"
 #include "ui/datagrid.h"
 #include "ui/gridmodel.h"
 #include "ui/openwindow.h"
 
+#include <QLabel>
 #include <QPushButton>
 #include <QTimer>
+#include <QVBoxLayout>
 
 namespace {
 
@@ -45,20 +49,26 @@ QList<GridColumn> ledgerColumns() {
 }
 
 LedgerWindow::LedgerWindow(const Context& context, WindowFactory queryWindow,
-                           WindowFactory chartWindow, QWidget* parent)
+                           WindowFactory chartWindow, QWidget* parent, WindowFactory scheduleWindow)
     : TableWindow(context,
                   {.objectName = QStringLiteral("fmszgl"),
                    .caption = QStringLiteral("收支管理"),
                    .table = QStringLiteral("mysalary"),
                    .clientSize = QSize(561, 545)},
                   ledgerColumns(), parent),
-      m_queryWindow(std::move(queryWindow)), m_chartWindow(std::move(chartWindow)) {
+      m_queryWindow(std::move(queryWindow)), m_chartWindow(std::move(chartWindow)),
+      m_scheduleWindow(std::move(scheduleWindow)) {
     auto* query = addButton(QStringLiteral("sz_query"), QStringLiteral("查询"), -1);
     auto* chart = addButton(QStringLiteral("szchart"), QStringLiteral("图表"), -1);
     query->setIcon(QIcon());
     chart->setIcon(QIcon());
     connect(query, &QPushButton::clicked, this, &LedgerWindow::openQueryWindow);
     connect(chart, &QPushButton::clicked, this, &LedgerWindow::openChartsWindow);
+    auto* schedule = addButton(QStringLiteral("schedulebtn"), QStringLiteral("定期"), -1);
+    schedule->setIcon(QIcon());
+    connect(schedule, &QPushButton::clicked, this, &LedgerWindow::openScheduleWindow);
+    // The window grows when its row of buttons needs more than its documented width.
+    setFixedWidth(std::max(width(), buttonRow()->sizeHint().width()));
 
     // Focus order: 保存, 删除, 查询, 图表, the grid, 取消, 新增.
     QWidget* order[] = {
@@ -84,10 +94,26 @@ LedgerWindow::LedgerWindow(const Context& context, WindowFactory queryWindow,
     connect(dataset(), &TableDataset::editStateChanged, grid()->viewport(),
             qOverload<>(&QWidget::update));
 
+    // Recurring entries due are appended as new rows, and a line above the buttons says so.
+    m_scheduleLine = new QLabel(this);
+    m_scheduleLine->setObjectName(QStringLiteral("scheduleline"));
+    m_scheduleLine->setContentsMargins(8, 0, 8, 0);
+    m_scheduleLine->hide();
+    static_cast<QVBoxLayout*>(layout())->insertWidget(1, m_scheduleLine);
+    m_scheduled = new ScheduledEntries(dataset(), this);
+    connect(m_scheduled, &ScheduledEntries::waitingChanged, this, [this](int count) {
+        const QString text =
+            count > 0 ? QStringLiteral("%1 条定期收支已加入，保存后生效").arg(count) : QString();
+        m_scheduleLine->setText(text);
+        m_scheduleLine->setAccessibleName(text);
+        m_scheduleLine->setVisible(count > 0);
+    });
+    guarded(context.dialogs, [&] { m_scheduled->bringDue(context.clock.now().date()); });
+
     // The payment methods are read once, when the window opens.
     guarded(context.dialogs, [&] {
-        m_paymentChoices = lists::decodeAll(lists::readList(
-            context.programFolder, QString::fromLatin1(lists::kPaymentMethodFile)));
+        m_paymentChoices = lists::decodeAll(
+            lists::readList(context.programFolder, QString::fromLatin1(lists::kPaymentMethodFile)));
     });
 }
 
@@ -161,4 +187,8 @@ void LedgerWindow::openQueryWindow() {
 
 void LedgerWindow::openChartsWindow() {
     openWindow(m_chartWindow, this, context().dialogs);
+}
+
+void LedgerWindow::openScheduleWindow() {
+    openWindow(m_scheduleWindow, this, context().dialogs);
 }
