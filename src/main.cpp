@@ -32,8 +32,7 @@ int main(int argc, char* argv[]) {
 
     MainWindow bank(context, runStartup(context, data.shippedLists), programWindows(context));
     bank.setDesktopNotifier(notifyDesktop);
-    QObject::connect(&instance, &SingleInstance::raiseRequested, &bank,
-                     &MainWindow::restoreAndRaise);
+    QObject::connect(&instance, &SingleInstance::raiseRequested, &bank, &MainWindow::restoreAndRaise);
     bank.show();
     return app.exec();
 }

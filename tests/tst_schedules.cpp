@@ -70,6 +70,7 @@ private slots:
     void aRefusedSaveMarksNothing_data();
     void aRefusedSaveMarksNothing();
     void unusedFor14Months();
+    void severalSchedulesComeInDateOrder();
     void scheduleWindowRefusesADayThatDoesNotFit_data();
     void scheduleWindowRefusesADayThatDoesNotFit();
     void ledgerOpensTheScheduleWindow();
@@ -281,6 +282,20 @@ void TestSchedules::unusedFor14Months() {
     QCOMPARE(l.driver.value(4, QStringLiteral("adddate")), QStringLiteral("2026-02-28"));
     QCOMPARE(l.driver.value(13, QStringLiteral("adddate")), QStringLiteral("2026-11-30"));
     QCOMPARE(l.window.scheduleLine()->text(), QStringLiteral("14 条定期收支已加入，保存后生效"));
+}
+
+void TestSchedules::severalSchedulesComeInDateOrder() {
+    TestProgram tp;
+    tp.exec(kRent); // the 5th of each month from October
+    tp.exec(QStringLiteral(
+        "insert into schedule (sz, szdl, szxl, money, zffs, memo, every, day, firstdate, "
+        "lastdate) values ('支出', '餐饮', '牛奶', 28, '支付宝', '', '每周', '1', "
+        "'2026-11-30', '2026-12-06')"));
+    Ledger l(tp);
+    QStringList dates;
+    for (int r = 0; r < l.rows(); ++r)
+        dates << l.driver.value(r, QStringLiteral("adddate"));
+    QCOMPARE(dates, (QStringList{"2026-10-05", "2026-11-05", "2026-11-30", "2026-12-05"}));
 }
 
 void TestSchedules::scheduleWindowRefusesADayThatDoesNotFit_data() {

@@ -1,8 +1,8 @@
 #include "data/schema.h"
 
 #include "data/connection.h"
-#include "data/ledgertotals.h"
 #include "data/transactionguard.h"
+#include "data/ledgertotals.h"
 #include "platform/apperror.h"
 
 #include <QFile>

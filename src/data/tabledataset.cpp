@@ -1,8 +1,8 @@
 #include "data/tabledataset.h"
 
 #include "data/batchwriter.h"
-#include "data/booksaccess.h"
 #include "data/fieldvalues.h"
+#include "data/booksaccess.h"
 #include "platform/apperror.h"
 
 #include <algorithm>

@@ -112,8 +112,8 @@ LedgerWindow::LedgerWindow(const Context& context, WindowFactory queryWindow,
 
     // The payment methods are read once, when the window opens.
     guarded(context.dialogs, [&] {
-        m_paymentChoices = lists::decodeAll(
-            lists::readList(context.programFolder, QString::fromLatin1(lists::kPaymentMethodFile)));
+        m_paymentChoices = lists::decodeAll(lists::readList(
+            context.programFolder, QString::fromLatin1(lists::kPaymentMethodFile)));
     });
 }
 

@@ -3,6 +3,8 @@
 #include "data/tabledataset.h"
 #include "registers/logic/recurrence.h"
 
+#include <algorithm>
+
 QList<DueEntry> dueEntries(QSqlDatabase db, const QDate& today) {
     QList<DueEntry> out;
     if (!db.tables().contains(QStringLiteral("schedule")))
@@ -14,6 +16,9 @@ QList<DueEntry> dueEntries(QSqlDatabase db, const QDate& today) {
         for (const QDate& d : recurrence::dueOccurrences(*rule, s.lastEntered, today))
             out << DueEntry{s, d};
     }
+    // In date order, as the ledger's rows are entered; schedules in their order on a day.
+    std::stable_sort(out.begin(), out.end(),
+                     [](const DueEntry& a, const DueEntry& b) { return a.date < b.date; });
     return out;
 }
 

@@ -16,9 +16,9 @@ struct DueEntry {
     QDate date;
 };
 
-// The occurrences due up to `today` of every schedule stored in `db`, schedule by schedule,
-// oldest first. Books without the schedule tables (read-only books from before them) have
-// none. Throws AppError with the data layer's text.
+// The occurrences due up to `today` of every schedule stored in `db`, oldest first (on one
+// day, in the schedules' order). Books without the schedule tables (read-only books from before
+// them) have none. Throws AppError with the data layer's text.
 QList<DueEntry> dueEntries(QSqlDatabase db, const QDate& today);
 
 // Brings the recurring entries due into a ledger's cache as new rows, already filled in, and
