@@ -86,6 +86,10 @@ public:
     void append();
     // Inserts a new row under edit at `row`.
     void insertAt(int row);
+    // Appends new rows already filled in (one value per field, of the field's kind), as if
+    // each had been typed and posted, and puts the cursor on the first of them; the edit in
+    // progress is posted first. Returns the rows' values as a save step is given them.
+    QList<const RowLayout::NewRow*> appendFilled(const QList<QList<QVariant>>& rows);
     // Posts the edit in progress into the cache; an untouched new row is dropped.
     void post();
     // Abandons the edit in progress: typed values revert, a new row vanishes.

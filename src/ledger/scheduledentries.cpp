@@ -41,31 +41,25 @@ void ScheduledEntries::bringDue(const QDate& today) {
     const QList<DueEntry> due = dueEntries(m_ledger->database(), today);
     if (due.isEmpty())
         return;
-    const int date = m_ledger->fieldIndex(QStringLiteral("adddate"));
-    const int sz = m_ledger->fieldIndex(QStringLiteral("sz"));
-    const int szdl = m_ledger->fieldIndex(QStringLiteral("szdl"));
-    const int szxl = m_ledger->fieldIndex(QStringLiteral("szxl"));
-    const int money = m_ledger->fieldIndex(QStringLiteral("money"));
-    const int zffs = m_ledger->fieldIndex(QStringLiteral("zffs"));
-    const int memo = m_ledger->fieldIndex(QStringLiteral("memo"));
-    int first = -1;
+    QList<QList<QVariant>> rows;
     for (const DueEntry& e : due) {
-        m_ledger->append();
-        const int row = m_ledger->currentRow();
-        if (first < 0)
-            first = row;
         const schedulebook::Schedule& s = e.schedule;
-        m_ledger->setValue(date, e.date.toString(QStringLiteral("yyyy-MM-dd")));
-        m_ledger->setValue(sz, s.sz);
-        m_ledger->setValue(szdl, s.szdl);
-        m_ledger->setValue(szxl, s.szxl);
-        m_ledger->setValue(money, s.money);
-        m_ledger->setValue(zffs, s.zffs);
-        m_ledger->setValue(memo, s.memo);
-        m_ledger->post();
-        m_offered << Offered{m_ledger->newRowAt(row), s.id, e.date};
+        QList<QVariant> row(m_ledger->fieldCount());
+        const auto put = [&](const char* field, const QVariant& v) {
+            row[m_ledger->fieldIndex(QString::fromLatin1(field))] = v;
+        };
+        put("adddate", e.date.toString(QStringLiteral("yyyy-MM-dd")));
+        put("sz", s.sz);
+        put("szdl", s.szdl);
+        put("szxl", s.szxl);
+        put("money", s.money);
+        put("zffs", s.zffs);
+        put("memo", s.memo);
+        rows << row;
     }
-    m_ledger->setCurrentRow(first);
+    const QList<const RowLayout::NewRow*> added = m_ledger->appendFilled(rows);
+    for (int i = 0; i < added.size(); ++i)
+        m_offered << Offered{added[i], due[i].schedule.id, due[i].date};
     emit waitingChanged(waiting());
 }
 
