@@ -107,6 +107,30 @@ void enterBatch(Session& s) {
     Session::drain();
 }
 
+constexpr int kDueSchedules = 20; // recurring entries due when the ledger opens
+
+// Recurring entries, each with one occurrence due on the books' last day (the session's
+// today): a monthly one on that day of the month, first date that month.
+void addDueSchedules(const QString& databasePath) {
+    RawDb db(databasePath);
+    const QDate today = booksEndDate();
+    const QString first = QDate(today.year(), today.month(), 1).toString(Qt::ISODate);
+    db.run(QStringLiteral("begin"));
+    for (int i = 0; i < kDueSchedules; ++i)
+        db.run(QStringLiteral("insert into schedule (sz, szdl, szxl, money, zffs, memo, every, "
+                              "day, firstdate) values ('支出', '居住', '房租', %1, '现金', "
+                              "'定期 %2', '每月', '%3', '%4')")
+                   .arg(1000 + i)
+                   .arg(i)
+                   .arg(today.day())
+                   .arg(first));
+    db.run(QStringLiteral("commit"));
+}
+
+void removeSchedules(const QString& databasePath) {
+    RawDb(databasePath).run(QStringLiteral("delete from schedule"));
+}
+
 // Where the ledger export of a run goes: beside the books, removed after the run.
 QString exportPath(const QString& databasePath) {
     return QFileInfo(databasePath).absoluteDir().filePath(QStringLiteral("ledger-export.csv"));
@@ -218,6 +242,32 @@ QList<Action> allActions(const BooksFacts& facts) {
                       f.open();
                       f.run(countOf(ledger));
                       f.run(firstPage(ledger));
+                  },
+                  {}};
+
+    // The same opening with recurring entries due: the schedules are read, their occurrences
+    // worked out and appended to the cache, and the grid shows the first of them, at the end.
+    out << Action{QStringLiteral("ledger: open, %1 recurring entries due").arg(kDueSchedules),
+                  100,
+                  [](Session& s) {
+                      s.ensureStarted();
+                      s.closeWindows();
+                      addDueSchedules(s.databasePath());
+                  },
+                  [](Session& s) { s.open(s.windows().ledger); },
+                  [](Session& s) {
+                      s.closeWindows();
+                      removeSchedules(s.databasePath());
+                  },
+                  [ledger, facts](FloorRun& f) {
+                      f.open();
+                      f.run(countOf(ledger));
+                      f.run(QStringLiteral("select s.id, s.sz, s.szdl, s.szxl, s.money, s.zffs, "
+                                           "s.memo, s.every, s.day, s.firstdate, s.lastdate, "
+                                           "(select max(occurrence) from scheduleentered e "
+                                           "where e.scheduleid = s.id) from schedule s order "
+                                           "by s.id"));
+                      f.run(lastPage(ledger, facts.entries));
                   },
                   {}};
 

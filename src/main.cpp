@@ -1,4 +1,5 @@
 #include "app/datafolder.h"
+#include "app/desktopnotice.h"
 #include "app/mainwindow.h"
 #include "app/startup.h"
 #include "app/windowfactories.h"
@@ -32,6 +33,7 @@ int main(int argc, char* argv[]) {
     }
 
     MainWindow bank(context, runStartup(context, data.shippedLists), programWindows(context));
+    bank.setDesktopNotifier(notifyDesktop);
     QObject::connect(&instance, &SingleInstance::raiseRequested, &bank,
                      &MainWindow::restoreAndRaise);
     bank.show();

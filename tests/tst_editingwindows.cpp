@@ -3,6 +3,7 @@
 // entry to windowCases().
 #include "data/tabledataset.h"
 #include "ledger/ledgerwindow.h"
+#include "ledger/schedulewindow.h"
 #include "registers/loanswindow.h"
 #include "registers/savingswindow.h"
 #include "support/editingwindow.h"
@@ -59,6 +60,14 @@ const QList<WindowCase>& windowCases() {
                         "'中国银行')"),
          QStringLiteral("bankuser"), QStringLiteral("bankname"), QStringLiteral("fmcxgl"),
          QStringLiteral("cxDBGrid"), QStringLiteral("closeform"), QStringLiteral("banknumber")},
+        {QStringLiteral("schedule"),
+         [](const Context& c) { return std::make_unique<ScheduleWindow>(c); },
+         QStringLiteral("schedule"),
+         QStringLiteral("insert into schedule (sz, szdl, szxl, money, zffs, memo, every, day, "
+                        "firstdate) values ('支出', '居住', '房租', 2500, '现金', '甲', '每月', "
+                        "'5', '2026-01-01')"),
+         QStringLiteral("firstdate"), QStringLiteral("memo"), QStringLiteral("fmschedule"),
+         QStringLiteral("szDBGrid"), QStringLiteral("cmdclose")},
     };
     return cases;
 }

@@ -217,7 +217,7 @@ void TestSettingsWindow::controlsOfEachPage() {
     QStringList labels;
     for (const QLabel* l : f.child("syspage")->findChildren<QLabel*>())
         labels << l->text();
-    QCOMPARE(labels, (QStringList{"新密码", "密码确认"}));
+    QCOMPARE(labels, (QStringList{"新密码", "密码确认", "存款到期提前提醒天数"}));
 
     // 储蓄设置: the tax edit showing the stored rate, "%", the grid and 保存修改 alone.
     auto* tax = f.child<QLineEdit>("tax");

@@ -117,3 +117,23 @@ void fillSampleYear(const QString& databasePath) {
             q.exec(QString::fromUtf8(insert) + row);
     }
 }
+
+void fillSampleSchedules(const QString& databasePath) {
+    Connection c = Connection::toFile(databasePath);
+    QSqlQuery q(c.database());
+    const char* rows[] = {
+        "('收入','工资','基本工资',12500,'银行卡','十二月工资','每月','1','2026-01-01',null)",
+        "('支出','居住','房租',3200,'银行卡','','每月','1','2026-01-01',null)",
+        "('支出','通讯','话费',50,'微信支付','','每月','8','2026-01-01',null)",
+        "('支出','居住','物业费',1860,'银行卡','全年物业费','每年','12-05','2025-12-05',null)",
+        "('支出','餐饮','牛奶',28,'支付宝','订奶','每周','1','2026-11-30','2027-05-31')",
+    };
+    for (const char* r : rows)
+        q.exec(QStringLiteral("insert into schedule (sz, szdl, szxl, money, zffs, memo, every, "
+                              "day, firstdate, lastdate) values ") +
+               QString::fromUtf8(r));
+    // The first three were entered with the sample ledger's December rows.
+    q.exec(QStringLiteral("insert into scheduleentered (scheduleid, occurrence) values "
+                          "(1, '2026-12-01'), (2, '2026-12-01'), (3, '2026-12-08'), "
+                          "(4, '2025-12-05')"));
+}

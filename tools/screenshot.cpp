@@ -2,11 +2,14 @@
 // looking at a window without clicking through the program:
 //   teloq_screenshot <window> [page] <out.png>
 //     window: main | loans | ledger | savings | query-month | query-analysis |
-//             charts (page: 0 to 5) | settings (page: syspage | szpage, the default | cxpage)
+//             charts (page: 0 to 5) | settings (page: syspage | szpage, the default | cxpage) |
+//             schedule (定期收支) | ledger-due (the ledger with recurring entries brought in) |
+//             main-due (the main window telling what falls due)
 #include "app/mainwindow.h"
 #include "data/datasourceentry.h"
 #include "data/schema.h"
 #include "ledger/ledgerwindow.h"
+#include "ledger/schedulewindow.h"
 #include "platform/clock.h"
 #include "platform/context.h"
 #include "platform/widgets/look.h"
@@ -57,7 +60,16 @@ int main(int argc, char* argv[]) {
         w = std::make_unique<MainWindow>(context, QString(), MainWindow::Windows{});
     else if (which == QLatin1String("ledger"))
         w = std::make_unique<LedgerWindow>(context, WindowFactory{}, WindowFactory{});
-    else if (which == QLatin1String("loans"))
+    else if (which == QLatin1String("schedule")) {
+        fillSampleSchedules(db);
+        w = std::make_unique<ScheduleWindow>(context);
+    } else if (which == QLatin1String("ledger-due")) {
+        fillSampleSchedules(db);
+        w = std::make_unique<LedgerWindow>(context, WindowFactory{}, WindowFactory{});
+    } else if (which == QLatin1String("main-due")) {
+        fillSampleSchedules(db);
+        w = std::make_unique<MainWindow>(context, QString(), MainWindow::Windows{});
+    } else if (which == QLatin1String("loans"))
         w = std::make_unique<LoansWindow>(context);
     else if (which == QLatin1String("savings"))
         w = std::make_unique<SavingsWindow>(context);

@@ -1,6 +1,10 @@
 #include "app/mainwindow.h"
 
+#include "app/dueline.h"
+#include "app/duenotice.h"
 #include "app/startup.h"
+#include "platform/actionguard.h"
+#include "platform/clock.h"
 #include "platform/context.h"
 #include "platform/dialogs.h"
 #include "platform/widgets/look.h"
@@ -9,6 +13,7 @@
 #include <QScreen>
 #include <QShowEvent>
 #include <QStyle>
+#include <QTimer>
 #include <QToolButton>
 
 namespace {
@@ -55,6 +60,35 @@ MainWindow::MainWindow(const Context& context, std::optional<QString> storedPass
     connect(login, &QToolButton::clicked, this, &MainWindow::enterPassword);
     connect(logoff, &QToolButton::clicked, this, &MainWindow::quit);
     connect(sys, &QToolButton::clicked, this, &MainWindow::openSettings);
+
+    m_dueLine = new DueLine(this);
+    m_dueLine->setGeometry(10, 240, kClientWidth - 20, 24);
+    // Pressed, the line opens the window of its items, and then shows what is still due.
+    const auto thenRefresh = [this](void (MainWindow::*open)()) {
+        return [this, open] {
+            (this->*open)();
+            guarded(m_context.dialogs, [&] {
+                m_dueLine->setDue(duenotice::readDue(m_context, m_context.clock.now().date()));
+            });
+        };
+    };
+    connect(m_dueLine, &DueLine::savingsWanted, this, thenRefresh(&MainWindow::openSavings));
+    connect(m_dueLine, &DueLine::loansWanted, this, thenRefresh(&MainWindow::openLoans));
+    connect(m_dueLine, &DueLine::ledgerWanted, this, thenRefresh(&MainWindow::openLedger));
+}
+
+void MainWindow::tellWhatFallsDue() {
+    if (m_dueTold)
+        return;
+    m_dueTold = true;
+    guarded(m_context.dialogs, [&] {
+        const auto due = duenotice::toTellNow(m_context);
+        if (!due)
+            return;
+        m_dueLine->setDue(*due);
+        if (m_notify)
+            m_notify(QStringLiteral("Teloq：到期提醒"), m_dueLine->summary());
+    });
 }
 
 void MainWindow::showEvent(QShowEvent* event) {
@@ -66,6 +100,9 @@ void MainWindow::showEvent(QShowEvent* event) {
             frame.moveCenter(desk->availableGeometry().center());
             move(frame.topLeft());
         }
+        // Without a password the books are open to the user as soon as the window shows.
+        if (m_stored && m_stored->isEmpty())
+            QTimer::singleShot(0, this, &MainWindow::tellWhatFallsDue);
     }
     QWidget::showEvent(event);
 }
@@ -135,6 +172,8 @@ void MainWindow::enterPassword() {
     m_entered = m_context.dialogs.input(kCaption, QStringLiteral("输入密码"), QString())
                     .value_or(QString());
     m_entryPasses = passwordPasses(m_stored, m_entered);
+    if (*m_entryPasses)
+        tellWhatFallsDue();
 }
 
 void MainWindow::quit() {

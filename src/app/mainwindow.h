@@ -4,8 +4,10 @@
 
 #include <QString>
 #include <QWidget>
+#include <functional>
 #include <optional>
 
+class DueLine;
 class QToolButton;
 struct Context;
 
@@ -35,6 +37,16 @@ public:
     void enterPassword();
     void quit();
 
+    // Says what falls due (deposits, loans, recurring entries) in the due line, at most once a
+    // day and once the books are open to the user: after an accepted password, or at the
+    // first showing when no password is set.
+    void tellWhatFallsDue();
+    DueLine* dueLine() const { return m_dueLine; }
+    // Also tells what falls due through `notify` (summary, body): the desktop's notifications.
+    void setDesktopNotifier(std::function<void(const QString&, const QString&)> notify) {
+        m_notify = std::move(notify);
+    }
+
     // Brings the window back when a second start asks for it.
     void restoreAndRaise();
 
@@ -55,4 +67,7 @@ private:
     std::optional<bool> m_entryPasses;
     Windows m_windows;
     bool m_placed = false;
+    DueLine* m_dueLine = nullptr;
+    bool m_dueTold = false;
+    std::function<void(const QString&, const QString&)> m_notify;
 };

@@ -90,6 +90,19 @@ void upgradeImportTables(const QString& databasePath) {
     }
 }
 
+// Existing books get the tables of recurring entries and of the reminder. A file that cannot
+// take them still opens; the ledger then simply brings no recurring entries.
+void upgradeSchedules(const QString& databasePath) {
+    try {
+        Connection c = Connection::toFile(databasePath);
+        // A file without the ledger is no books of ours: it is left exactly as it is.
+        if (!c.database().tables().contains(QStringLiteral("mysalary")))
+            return;
+        schema::ensureSchedules(c.database());
+    } catch (const AppError&) {
+    }
+}
+
 } // namespace
 
 void registerDataSource(const Context& context) {
@@ -114,6 +127,7 @@ std::optional<QString> runStartup(const Context& context, const QString& shipped
                 upgradeIndexes(db);
                 upgradeLedgerTotals(db);
                 upgradeImportTables(db);
+                upgradeSchedules(db);
             }
             QueryDataset password(context.books, QStringLiteral("select password from user"));
             stored = password.readText(password.statement());

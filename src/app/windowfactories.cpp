@@ -1,6 +1,7 @@
 #include "app/windowfactories.h"
 
 #include "ledger/ledgerwindow.h"
+#include "ledger/schedulewindow.h"
 #include "registers/loanswindow.h"
 #include "registers/savingswindow.h"
 #include "reports/chartswindow.h"
@@ -20,7 +21,8 @@ MainWindow::Windows programWindows(const Context& context) {
     MainWindow::Windows w;
     w.ledger = [&context](QWidget* parent) -> std::unique_ptr<QDialog> {
         return std::make_unique<LedgerWindow>(context, factoryOf<QueryWindow>(context),
-                                              factoryOf<ChartsWindow>(context), parent);
+                                              factoryOf<ChartsWindow>(context), parent,
+                                              factoryOf<ScheduleWindow>(context));
     };
     w.loans = factoryOf<LoansWindow>(context);
     w.savings = factoryOf<SavingsWindow>(context);

@@ -61,6 +61,21 @@ const QList<Table>& tables() {
           {"interest", Kind::Number}}},
         {"tax", {{"interesttax", Kind::Number}}},
         {"user", {{"password", Kind::Text}}},
+        // Tables of our own, beside the documented six: recurring entries, the occurrences
+        // of them already entered into the ledger, and the reminder of what falls due.
+        {"schedule",
+         {{"sz", Kind::Text},
+          {"szdl", Kind::Text},
+          {"szxl", Kind::Text},
+          {"money", Kind::Amount},
+          {"zffs", Kind::Text},
+          {"memo", Kind::Text},
+          {"every", Kind::Text},
+          {"day", Kind::Text},
+          {"firstdate", Kind::Date},
+          {"lastdate", Kind::Date}}},
+        {"scheduleentered", {{"scheduleid", Kind::Integer}, {"occurrence", Kind::Date}}},
+        {"duenotice", {{"daysahead", Kind::Integer}, {"lasttold", Kind::Date}}},
     };
     return all;
 }
@@ -81,19 +96,29 @@ QString sqlType(Kind k) {
     return QStringLiteral("text");
 }
 
+QString createStatement(const Table& t, bool ifMissing) {
+    QStringList cols{QStringLiteral("%1 integer primary key").arg(QLatin1String(kKey))};
+    for (const Column& c : t.columns) {
+        QString type = sqlType(c.kind);
+        if (type.contains(u'%'))
+            type = type.arg(QLatin1String(c.name));
+        cols << QStringLiteral("%1 %2").arg(QLatin1String(c.name), type);
+    }
+    return QStringLiteral("create table %1\"%2\" (%3)")
+        .arg(ifMissing ? QStringLiteral("if not exists ") : QString(), QLatin1String(t.name),
+             cols.join(QStringLiteral(", ")));
+}
+
+bool isOwnTable(const Table& t) {
+    return QByteArrayView(t.name) == "schedule" || QByteArrayView(t.name) == "scheduleentered" ||
+           QByteArrayView(t.name) == "duenotice";
+}
+
 QStringList createStatements() {
     QStringList out;
-    for (const Table& t : tables()) {
-        QStringList cols{QStringLiteral("%1 integer primary key").arg(QLatin1String(kKey))};
-        for (const Column& c : t.columns) {
-            QString type = sqlType(c.kind);
-            if (type.contains(u'%'))
-                type = type.arg(QLatin1String(c.name));
-            cols << QStringLiteral("%1 %2").arg(QLatin1String(c.name), type);
-        }
-        out << QStringLiteral("create table \"%1\" (%2)")
-                   .arg(QLatin1String(t.name), cols.join(QStringLiteral(", ")));
-    }
+    for (const Table& t : tables())
+        if (!isOwnTable(t))
+            out << createStatement(t, false);
     return out;
 }
 
@@ -134,6 +159,26 @@ void ensureIndexes(QSqlDatabase db) {
                           "mysalary(substr(adddate,1,4), adddate)"));
     run(q, QStringLiteral("create index if not exists mysalary_year_sz on "
                           "mysalary(substr(adddate,1,4), sz, adddate)"));
+}
+
+void ensureSchedules(QSqlDatabase db) {
+    TransactionGuard transaction(db);
+    QSqlQuery q(db);
+    for (const Table& t : tables())
+        if (isOwnTable(t))
+            run(q, createStatement(t, true));
+    // Each occurrence is entered once; the entries of a schedule go with it, so a schedule
+    // made later under a reused key starts afresh.
+    run(q, QStringLiteral("create unique index if not exists scheduleentered_occurrence on "
+                          "scheduleentered(scheduleid, occurrence)"));
+    run(q, QStringLiteral("create trigger if not exists schedule_forget after delete on "
+                          "schedule begin delete from scheduleentered where scheduleid = "
+                          "old.id; end"));
+    run(q, QStringLiteral("insert into duenotice (daysahead, lasttold) select %1, null "
+                          "where not exists (select 1 from duenotice)")
+               .arg(kInitialDaysAhead));
+    q.finish();
+    transaction.commit();
 }
 
 void ensureLedgerTotals(QSqlDatabase db) {
@@ -185,6 +230,7 @@ bool createDatabase(const QString& path) {
         transaction.commit();
         ensureLedgerTotals(db);
         ensureImportTables(db);
+        ensureSchedules(db);
     } catch (...) {
         QFile::remove(temp);
         QFile::remove(temp + QStringLiteral("-wal"));

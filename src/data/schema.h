@@ -4,8 +4,8 @@
 #include <QSqlDatabase>
 #include <QString>
 
-// The six tables of the books, their column kinds, the rows that must exist, and the
-// creation of a new database file.
+// The six tables of the books (and three of our own), their column kinds, the rows that must exist,
+// and the creation of a new database file.
 namespace schema {
 
 enum class Kind { Date, Amount, Number, Integer, YesNo, Text };
@@ -40,6 +40,13 @@ bool createDatabase(const QString& path);
 
 // Creates the indexes that serve the period filters where they are missing (older files).
 void ensureIndexes(QSqlDatabase db);
+
+// How many days ahead a deposit's maturity is told, until the user sets it.
+inline constexpr int kInitialDaysAhead = 30;
+
+// Creates the tables of recurring entries (`schedule`, `scheduleentered`) and of the
+// reminder (`duenotice`, with its single row) where they are missing (older files).
+void ensureSchedules(QSqlDatabase db);
 
 // Creates or repairs the ledger's kept totals (data/ledgertotals.h); older files get them at
 // start-up. Throws AppError when the file cannot take them.

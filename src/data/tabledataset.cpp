@@ -255,6 +255,8 @@ void TableDataset::saveAll() {
     int current = m_current;
     writeBatch(m_connection->database(), m_table, m_columns, batch, [&] {
         QSqlDatabase db = m_connection->database();
+        if (m_insideSave)
+            m_insideSave(db, batch.inserted);
         count = PageCache::countRows(db, m_table);
         if (currentNewOrder >= 0) {
             current = count - int(batch.inserted.size()) + currentNewOrder;
@@ -272,6 +274,11 @@ void TableDataset::saveAll() {
 void TableDataset::rememberAsRead(const PageCache::Row& stored) {
     if (!m_asRead.contains(stored.id))
         m_asRead.insert(stored.id, stored.values);
+}
+
+const RowLayout::NewRow* TableDataset::newRowAt(int row) const {
+    const auto place = m_layout.find(row);
+    return place ? place->newRow : nullptr;
 }
 
 void TableDataset::cancelAll() {

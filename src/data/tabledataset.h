@@ -10,6 +10,7 @@
 #include <QList>
 #include <QSet>
 #include <QVariant>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -85,6 +86,10 @@ public:
     void append();
     // Inserts a new row under edit at `row`.
     void insertAt(int row);
+    // Appends new rows already filled in (one value per field, of the field's kind), as if
+    // each had been typed and posted, and puts the cursor on the first of them; the edit in
+    // progress is posted first. Returns the rows' values as a save step is given them.
+    QList<const RowLayout::NewRow*> appendFilled(const QList<QList<QVariant>>& rows);
     // Posts the edit in progress into the cache; an untouched new row is dropped.
     void post();
     // Abandons the edit in progress: typed values revert, a new row vanishes.
@@ -103,6 +108,16 @@ public:
     void cancelAll();
     // Reads the rows afresh (pending changes are dropped).
     void refresh();
+
+    // A step of the dataset's owner that runs inside the transaction of every save, after the
+    // batch is written and before it commits: it is given the dataset's connection and the
+    // new rows as written. When it throws AppError the save is refused like a refused batch.
+    using SaveStep =
+        std::function<void(QSqlDatabase db, const QList<const RowLayout::NewRow*>& inserted)>;
+    void setInsideSave(SaveStep step) { m_insideSave = std::move(step); }
+    // The values of shown row `row` when it is a new row (the ones a save step is given), or
+    // null.
+    const RowLayout::NewRow* newRowAt(int row) const;
 
 signals:
     void currentRowChanged(int row);
@@ -149,4 +164,5 @@ private:
     int m_current = -1;
     // A failure met where nothing could throw it (a model edit), for the next action to report.
     QString m_unreported;
+    SaveStep m_insideSave;
 };

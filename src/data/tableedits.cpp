@@ -101,6 +101,30 @@ void TableDataset::append() {
     insertNewRow(rowCount());
 }
 
+QList<const RowLayout::NewRow*> TableDataset::appendFilled(const QList<QList<QVariant>>& rows) {
+    reportFailure();
+    QList<const RowLayout::NewRow*> out;
+    if (rows.isEmpty())
+        return out;
+    post();
+    // One insertion for all of them: a view over a long table hears of it once.
+    const int first = rowCount();
+    beginInsertRows({}, first, first + int(rows.size()) - 1);
+    for (const QList<QVariant>& values : rows) {
+        RowLayout::NewRow fresh(m_columns.size());
+        for (int i = 0; i < m_columns.size(); ++i)
+            fresh[i] = fieldvalues::normalised(m_columns[i].kind, values.value(i));
+        m_layout.insertNew(rowCount(), std::move(fresh));
+    }
+    endInsertRows();
+    for (int r = first; r < rowCount(); ++r)
+        out << m_layout.at(r).newRow;
+    m_current = first;
+    emit currentRowChanged(m_current);
+    emit editStateChanged();
+    return out;
+}
+
 void TableDataset::insertAt(int row) {
     reportFailure();
     if (m_edit && m_edit->isNew && !m_edit->touched && m_edit->row == row)

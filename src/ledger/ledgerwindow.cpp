@@ -2,18 +2,22 @@
 
 #include "data/datasourceentry.h"
 #include "data/tabledataset.h"
+#include "ledger/scheduledentries.h"
 #include "lists/gbk.h"
 #include "lists/listfiles.h"
 #include "platform/actionguard.h"
 #include "platform/apperror.h"
+#include "platform/clock.h"
 #include "platform/context.h"
 #include "platform/dialogs.h"
 #include "ui/datagrid.h"
 #include "ui/gridmodel.h"
 #include "ui/openwindow.h"
 
+#include <QLabel>
 #include <QPushButton>
 #include <QTimer>
+#include <QVBoxLayout>
 
 namespace {
 
@@ -47,14 +51,15 @@ QList<GridColumn> ledgerColumns() {
 }
 
 LedgerWindow::LedgerWindow(const Context& context, WindowFactory queryWindow,
-                           WindowFactory chartWindow, QWidget* parent)
+                           WindowFactory chartWindow, QWidget* parent, WindowFactory scheduleWindow)
     : TableWindow(context,
                   {.objectName = QStringLiteral("fmszgl"),
                    .caption = QStringLiteral("收支管理"),
                    .table = QStringLiteral("mysalary"),
                    .clientSize = QSize(561, 545)},
                   ledgerColumns(), parent),
-      m_queryWindow(std::move(queryWindow)), m_chartWindow(std::move(chartWindow)) {
+      m_queryWindow(std::move(queryWindow)), m_chartWindow(std::move(chartWindow)),
+      m_scheduleWindow(std::move(scheduleWindow)) {
     auto* query = addButton(QStringLiteral("sz_query"), QStringLiteral("查询"), -1, 76,
                             QKeySequence(Qt::CTRL | Qt::Key_F));
     auto* chart = addButton(QStringLiteral("szchart"), QStringLiteral("图表"), -1, 76,
@@ -77,6 +82,12 @@ LedgerWindow::LedgerWindow(const Context& context, WindowFactory queryWindow,
     m_readBill = [](const QString& path, const bills::PasswordPrompt& prompt) {
         return bills::readBillFile(path, prompt);
     };
+    auto* schedule = addButton(QStringLiteral("schedulebtn"), QStringLiteral("定期"), -1, 52,
+                               QKeySequence(Qt::CTRL | Qt::Key_E));
+    schedule->setIcon(QIcon());
+    connect(schedule, &QPushButton::clicked, this, &LedgerWindow::openScheduleWindow);
+    // The window grows when its row of buttons needs more than its documented width.
+    setFixedWidth(std::max(width(), buttonRow()->sizeHint().width()));
 
     setChoices(QStringLiteral("szdl"),
                [this](int row, ChoiceMoment m) { return majorChoicesFor(row, m); });
@@ -94,6 +105,22 @@ LedgerWindow::LedgerWindow(const Context& context, WindowFactory queryWindow,
     // Entering or leaving insert state recolours every row.
     connect(dataset(), &TableDataset::editStateChanged, grid()->viewport(),
             qOverload<>(&QWidget::update));
+
+    // Recurring entries due are appended as new rows, and a line above the buttons says so.
+    m_scheduleLine = new QLabel(this);
+    m_scheduleLine->setObjectName(QStringLiteral("scheduleline"));
+    m_scheduleLine->setContentsMargins(8, 0, 8, 0);
+    m_scheduleLine->hide();
+    static_cast<QVBoxLayout*>(layout())->insertWidget(1, m_scheduleLine);
+    m_scheduled = new ScheduledEntries(dataset(), this);
+    connect(m_scheduled, &ScheduledEntries::waitingChanged, this, [this](int count) {
+        const QString text =
+            count > 0 ? QStringLiteral("%1 条定期收支已加入，保存后生效").arg(count) : QString();
+        m_scheduleLine->setText(text);
+        m_scheduleLine->setAccessibleName(text);
+        m_scheduleLine->setVisible(count > 0);
+    });
+    guarded(context.dialogs, [&] { m_scheduled->bringDue(context.clock.now().date()); });
 
     // The payment methods are read once, when the window opens.
     guarded(context.dialogs, [&] {
@@ -190,4 +217,8 @@ void LedgerWindow::importBills() {
     }
     if (importBill(context(), context().books.databasePath(), m_readBill, this))
         guarded(context().dialogs, [&] { dataset()->refresh(); });
+}
+
+void LedgerWindow::openScheduleWindow() {
+    openWindow(m_scheduleWindow, this, context().dialogs);
 }

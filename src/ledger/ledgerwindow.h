@@ -5,6 +5,9 @@
 #include "ui/tablewindow.h"
 
 #include <QSet>
+
+class QLabel;
+class ScheduledEntries;
 #include <QStringList>
 
 // The ledger's grid columns, in their order.
@@ -15,8 +18,10 @@ QList<GridColumn> ledgerColumns();
 class LedgerWindow : public TableWindow {
     Q_OBJECT
 public:
+    // Recurring entries due by the context's clock are appended to the cache as the window
+    // opens; `scheduleWindow` is the window behind 定期.
     LedgerWindow(const Context& context, WindowFactory queryWindow, WindowFactory chartWindow,
-                 QWidget* parent = nullptr);
+                 QWidget* parent = nullptr, WindowFactory scheduleWindow = {});
 
     // 查询 and 图表: open the query and the charts window modally.
     void openQueryWindow();
@@ -25,6 +30,10 @@ public:
     void importBills();
     // How 导入 reads a bill file (readBillFile unless a test sets its own).
     void setBillReader(BillReader read) { m_readBill = std::move(read); }
+    // 定期: opens the recurring entries (定期收支) modally.
+    void openScheduleWindow();
+    // The line that says how many recurring entries were appended (hidden when none).
+    QLabel* scheduleLine() const { return m_scheduleLine; }
 
     // The choices each list column holds now.
     const QStringList& majorChoices() const { return m_majorChoices; }
@@ -51,6 +60,9 @@ private:
     WindowFactory m_queryWindow;
     WindowFactory m_chartWindow;
     BillReader m_readBill;
+    WindowFactory m_scheduleWindow;
+    ScheduledEntries* m_scheduled = nullptr;
+    QLabel* m_scheduleLine = nullptr;
     QStringList m_majorChoices;
     QStringList m_minorChoices;
     QStringList m_paymentChoices;

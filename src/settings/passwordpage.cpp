@@ -1,12 +1,14 @@
 #include "settings/passwordpage.h"
 
 #include "platform/actionguard.h"
+#include "settings/duedaysbox.h"
 #include "settings/logic/passwordchange.h"
 
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 
 PasswordPage::PasswordPage(BooksLocation books, Dialogs& dialogs, QWidget* parent)
     : QWidget(parent), m_books(std::move(books)), m_dialogs(dialogs) {
@@ -36,10 +38,13 @@ PasswordPage::PasswordPage(BooksLocation books, Dialogs& dialogs, QWidget* paren
     grid->addWidget(reLabel, 1, 0);
     grid->addWidget(m_repassword, 1, 1);
     grid->addWidget(m_ok, 2, 1, Qt::AlignRight);
-    grid->setRowStretch(3, 1);
+    auto* dueDays = new DueDaysBox(m_books, m_dialogs, this);
+    grid->addWidget(dueDays, 3, 0, 1, 2);
+    grid->setRowStretch(4, 1);
 
     setTabOrder(m_newPassword, m_repassword);
     setTabOrder(m_repassword, m_ok);
+    setTabOrder(m_ok, dueDays->days());
     connect(m_ok, &QPushButton::clicked, this, &PasswordPage::confirmPassword);
 }
 
