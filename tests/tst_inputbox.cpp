@@ -1,6 +1,7 @@
 // The program's input box as a user meets it: caption, prompt, the initial text selected so
 // that typing replaces it, at most 255 characters, OK on Enter and Cancel on Esc.
 #include "platform/widgets/qtdialogs.h"
+#include "support/userinput.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -87,9 +88,10 @@ void TestInputBox::answers() {
     QFETCH(int, key);
     QFETCH(std::optional<QString>, result);
     const std::optional<QString> got = answerInput(initial, [&](QDialog* box) {
-        auto* edit = box->findChild<QLineEdit*>();
-        QTest::keyClicks(edit, typed);
-        QTest::keyClick(edit, Qt::Key(key));
+        QVERIFY(QTest::qWaitForWindowActive(box));
+        QCOMPARE(userinput::focusWidget(), box->findChild<QLineEdit*>());
+        userinput::type(typed);
+        userinput::key(Qt::Key(key));
     });
     QCOMPARE(got, result);
 }

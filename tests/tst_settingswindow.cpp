@@ -13,7 +13,7 @@
 #include "support/categoryfiles.h"
 #include "support/files.h"
 #include "support/testprogram.h"
-#include "support/typing.h"
+#include "support/userinput.h"
 #include "ui/celleditor.h"
 #include "ui/datagrid.h"
 
@@ -43,9 +43,7 @@ struct SettingsFixture {
 
     void open() {
         window = std::make_unique<SettingsWindow>(tp.context());
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-        QCoreApplication::processEvents();
+        QVERIFY(userinput::showActive(window.get()));
     }
 
     template <class T = QWidget> T* child(const char* name) const {
@@ -77,8 +75,8 @@ struct SettingsFixture {
         auto* e = child<QLineEdit>(name);
         e->setFocus();
         e->selectAll();
-        QTest::keyClick(e, Qt::Key_Delete);
-        typeText(e, text);
+        userinput::key(Qt::Key_Delete);
+        userinput::type(text);
     }
     QString text(const char* name) const { return child<QLineEdit>(name)->text(); }
 
@@ -114,21 +112,16 @@ struct SettingsFixture {
         grid()->openEditor();
         QCoreApplication::processEvents();
     }
-    // Sends a key where the grid's user would: into the open editor, else the grid.
-    void gridKey(Qt::Key key, Qt::KeyboardModifiers mods = {}) {
-        QWidget* target = grid()->currentEditor()
-                              ? static_cast<QWidget*>(grid()->currentEditor()->lineEdit())
-                              : grid();
-        QTest::keyClick(target, key, mods);
-        QCoreApplication::processEvents();
-    }
+    // Presses a key at the display, where the grid's user would: it reaches the open editor,
+    // else the grid.
+    void gridKey(Qt::Key key, Qt::KeyboardModifiers mods = {}) { userinput::key(key, mods); }
     void enterRate(int row, const QString& text) {
         goToCell(row, "interest");
         CellEditor* e = grid()->currentEditor();
         QVERIFY(e);
         e->lineEdit()->selectAll();
-        QTest::keyClick(e->lineEdit(), Qt::Key_Delete);
-        typeText(e->lineEdit(), text);
+        userinput::key(Qt::Key_Delete);
+        userinput::type(text);
     }
     QString storedRate(const QString& kind) {
         return tp
@@ -282,7 +275,7 @@ void TestSettingsWindow::categoryFocusOrder() {
         f.child("cmdedititem")->setFocus();
         QStringList visited{QApplication::focusWidget()->objectName()};
         for (int i = 0; i < 5; ++i) {
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            userinput::key(Qt::Key_Tab);
             visited << QApplication::focusWidget()->objectName();
         }
         QStringList expected = documented;
@@ -584,12 +577,9 @@ void TestSettingsWindow::rateGridEditsOnlyTheRate() {
     const QString before = cell.data(Qt::EditRole).toString();
     if (CellEditor* e = f.grid()->currentEditor()) {
         e->lineEdit()->selectAll();
-        QTest::keyClick(e->lineEdit(), Qt::Key_Delete);
+        userinput::key(Qt::Key_Delete);
     }
-    QWidget* target = f.grid()->currentEditor()
-                          ? static_cast<QWidget*>(f.grid()->currentEditor()->lineEdit())
-                          : f.grid();
-    typeText(target, QStringLiteral("9"));
+    userinput::type(QStringLiteral("9"));
     f.gridKey(Qt::Key_Tab);
     const QString after = f.grid()->model()->index(4, cell.column()).data(Qt::EditRole).toString();
     QCOMPARE(after, editable ? QStringLiteral("9") : before);
@@ -651,15 +641,15 @@ void TestSettingsWindow::keyboardChoosesEntries() {
     SettingsFixture f;
     f.open();
     f.child("zcradio")->setFocus();
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    userinput::key(Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("szListBox"));
     // Coming in with Tab selects nothing; the arrow keys choose the entries in turn.
     QCOMPARE(f.selected("szListBox"), -1);
     QCOMPARE(f.entries("szListBox2"), QStringList());
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    userinput::key(Qt::Key_Down);
     QCOMPARE(f.selected("szListBox"), 0);
     QCOMPARE(f.entries("szListBox2"), (QStringList{"基本工资", "加班"}));
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    userinput::key(Qt::Key_Down);
     QCOMPARE(f.selected("szListBox"), 1);
     QCOMPARE(f.entries("szListBox2"), QStringList{"年终奖"});
 }

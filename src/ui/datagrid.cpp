@@ -60,9 +60,6 @@ DataGrid::DataGrid(TableDataset* dataset, QList<GridColumn> columns, Dialogs& di
     connect(dataset, &TableDataset::currentRowChanged, this, &DataGrid::onDatasetRowChanged);
     connect(qApp, &QApplication::focusChanged, this, &DataGrid::onFocusChanged);
     addCsvExport(this, dialogs);
-    // The menu of the grid's actions (the export) comes up without blocking, on the cell
-    // being edited too (showMenu).
-    setContextMenuPolicy(Qt::DefaultContextMenu);
     if (dataset->currentRow() >= 0)
         onDatasetRowChanged(dataset->currentRow());
 }
@@ -236,10 +233,6 @@ void DataGrid::toggle(const QModelIndex& index) {
     guarded(m_dialogs,
             [&] { m_model->setData(index, on ? Qt::Unchecked : Qt::Checked, Qt::CheckStateRole); });
     update(index);
-}
-
-void DataGrid::contextMenuEvent(QContextMenuEvent* event) {
-    showMenu(event->globalPos());
 }
 
 void DataGrid::showMenu(const QPoint& globalPos) {

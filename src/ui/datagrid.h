@@ -81,7 +81,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
-    void contextMenuEvent(QContextMenuEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -107,6 +106,7 @@ private:
     // Whether `pos` of the viewport lies on the drop-down arrow painted in the cell `index`.
     bool onDropDownArrow(const QModelIndex& index, const QPoint& pos) const;
     const GridColumn* columnAt(const QModelIndex& index) const;
+    // The grid's own menu (its actions: the export), also for a right click on the editor.
     void showMenu(const QPoint& globalPos);
 
     TableDataset* m_dataset;
