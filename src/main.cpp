@@ -29,8 +29,12 @@ int main(int argc, char* argv[]) {
         return 0;
     }
 
-    MainWindow bank(context, runStartup(context, data.shippedLists), programWindows(context));
-    QObject::connect(&instance, &SingleInstance::raiseRequested, &bank, &MainWindow::restoreAndRaise);
+    // The window shows at once; the check of the books runs meanwhile on a worker thread.
+    Startup startup(context, data.shippedLists);
+    startup.begin();
+    MainWindow bank(context, startup, programWindows(context));
+    QObject::connect(&instance, &SingleInstance::raiseRequested, &bank,
+                     &MainWindow::restoreAndRaise);
     bank.show();
     return app.exec();
 }

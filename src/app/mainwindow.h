@@ -6,7 +6,9 @@
 #include <QWidget>
 #include <optional>
 
+class QLabel;
 class QToolButton;
+class Startup;
 struct Context;
 
 // The main window: the password gate in front of the four windows, and the way out.
@@ -22,6 +24,10 @@ public:
     };
 
     MainWindow(const Context& context, std::optional<QString> storedPassword, Windows windows,
+               QWidget* parent = nullptr);
+    // Made while start-up still checks the books: a window button pressed before `startup` is
+    // ready shows "正在检查账本…" and opens its window (password test first) once it is.
+    MainWindow(const Context& context, Startup& startup, Windows windows,
                QWidget* parent = nullptr);
 
     const QString& enteredPassword() const { return m_entered; }
@@ -44,8 +50,9 @@ protected:
 private:
     QToolButton* makeButton(const QString& name, const QString& caption, int left, int top,
                             int icon);
-    void openGuarded(const WindowFactory& factory);
+    void openGuarded(const WindowFactory* factory);
     bool entryPasses();
+    void startupReady();
 
     const Context& m_context;
     std::optional<QString> m_stored;
@@ -54,4 +61,8 @@ private:
     std::optional<bool> m_entryPasses;
     Windows m_windows;
     bool m_placed = false;
+    // While start-up checks the books: the start, the notice, and the window asked for.
+    Startup* m_startup = nullptr;
+    QLabel* m_checking = nullptr;
+    const WindowFactory* m_pending = nullptr;
 };
