@@ -69,10 +69,10 @@ void Session::start() {
         throw AppError(QStringLiteral("Start-up failed: ") + m_dialogs.errors().join(u' '));
 }
 
-void Session::waitForCheck() {
+void Session::waitForCheck(bool copyToo) {
     QElapsedTimer t;
     t.start();
-    while (m_startup && !m_startup->isCopyDone()) {
+    while (m_startup && !(copyToo ? m_startup->isCopyDone() : m_startup->isReady())) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
         if (t.elapsed() > 120000)
             throw AppError(QStringLiteral("The check of the books did not end within two minutes"));

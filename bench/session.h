@@ -30,9 +30,9 @@ public:
     // The start-up: the quick start-up steps, then the main window made, shown and painted
     // (the check of the books goes on meanwhile). Closes whatever was open first.
     void start();
-    // Processes events until the check and the copy of the books have ended; throws AppError
-    // when start-up reported an error.
-    void waitForCheck();
+    // Processes events until the check (and with `copyToo` the copy) of the books has ended;
+    // throws AppError when start-up reported an error.
+    void waitForCheck(bool copyToo = true);
     // Starts unless the main window is up, and waits for the check.
     void ensureStarted();
     // Closes every window, the main window last.

@@ -28,9 +28,9 @@ QString notBooksText(const QString& error, const QString& soundCopy) {
 }
 
 QString cannotCheckText(const QString& booksPath, const QString& detail) {
-    return QStringLiteral(
-               "现在无法检查账簿 %1（磁盘已满或没有权限？）：%2\n"
-               "这不说明账簿已损坏；本次没有备份它。腾出磁盘空间或改正权限后再启动程序。")
+    return QStringLiteral("现在无法检查账簿 %1（磁盘已满或没有权限？）：%2\n"
+                          "这并不表示账簿已损坏；本次没有备份它。"
+                          "请腾出磁盘空间或改正权限后重新启动程序。")
         .arg(QDir::toNativeSeparators(booksPath), detail);
 }
 
