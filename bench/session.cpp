@@ -62,9 +62,23 @@ QString Session::databasePath() const {
 
 void Session::start() {
     stop();
-    m_bank = std::make_unique<MainWindow>(m_context, runStartup(m_context), m_windows);
+    m_startup = std::make_unique<Startup>(m_context);
+    m_startup->begin();
+    m_bank = std::make_unique<MainWindow>(m_context, *m_startup, m_windows);
     m_bank->show();
     settle(m_bank.get());
+    if (!m_dialogs.errors().isEmpty())
+        throw AppError(QStringLiteral("Start-up failed: ") + m_dialogs.errors().join(u' '));
+}
+
+void Session::waitForCheck(bool copyToo) {
+    QElapsedTimer t;
+    t.start();
+    while (m_startup && !(copyToo ? m_startup->isCopyDone() : m_startup->isReady())) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        if (t.elapsed() > 120000)
+            throw AppError(QStringLiteral("The check of the books did not end within two minutes"));
+    }
     if (!m_dialogs.errors().isEmpty())
         throw AppError(QStringLiteral("Start-up failed: ") + m_dialogs.errors().join(u' '));
 }
@@ -72,11 +86,13 @@ void Session::start() {
 void Session::ensureStarted() {
     if (!m_bank)
         start();
+    waitForCheck();
 }
 
 void Session::stop() {
     closeWindows();
     m_bank.reset();
+    m_startup.reset();
     flushDeletes();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/mainwindow.h"
+#include "app/startup.h"
 #include "platform/clock.h"
 #include "platform/context.h"
 #include "support/scripteddialogs.h"
@@ -26,10 +27,13 @@ public:
     ScriptedDialogs& dialogs() { return m_dialogs; }
     QString databasePath() const;
 
-    // The start-up: the start-up steps, then the main window made, shown and painted.
-    // Closes whatever was open first.
+    // The start-up: the quick start-up steps, then the main window made, shown and painted
+    // (the check of the books goes on meanwhile). Closes whatever was open first.
     void start();
-    // Starts unless the main window is up.
+    // Processes events until the check (and with `copyToo` the copy) of the books has ended;
+    // throws AppError when start-up reported an error.
+    void waitForCheck(bool copyToo = true);
+    // Starts unless the main window is up, and waits for the check.
     void ensureStarted();
     // Closes every window, the main window last.
     void stop();
@@ -73,6 +77,7 @@ private:
     ScriptedDialogs m_dialogs;
     Context m_context;
     MainWindow::Windows m_windows;
+    std::unique_ptr<Startup> m_startup;
     std::unique_ptr<MainWindow> m_bank;
     std::vector<std::unique_ptr<QDialog>> m_open;
 };

@@ -32,7 +32,10 @@ int main(int argc, char* argv[]) {
         return 0;
     }
 
-    MainWindow bank(context, runStartup(context, data.shippedLists), programWindows(context));
+    // The window shows at once; the check of the books runs meanwhile on a worker thread.
+    Startup startup(context, data.shippedLists);
+    startup.begin();
+    MainWindow bank(context, startup, programWindows(context));
     bank.setDesktopNotifier(notifyDesktop);
     QObject::connect(&instance, &SingleInstance::raiseRequested, &bank,
                      &MainWindow::restoreAndRaise);

@@ -2,6 +2,8 @@
 // does with damaged books.
 #include "app/startup.h"
 #include "data/backups.h"
+#include "data/dailycopy.h"
+#include "data/leftovers.h"
 #include "platform/apperror.h"
 #include "support/files.h"
 #include "support/filesizelimit.h"
@@ -13,10 +15,15 @@
 #include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
 #include <functional>
+#include <fcntl.h>
+#include <sqlite3.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -94,6 +101,63 @@ QByteArray digest(const QString& path) {
     return QCryptographicHash::hash(readAll(path), QCryptographicHash::Sha256);
 }
 
+// Runs statements on a connection of the SQLite C API of its own; fails the test when one fails.
+void rawExec(const QString& path, const char* sql) {
+    sqlite3* db = nullptr;
+    QCOMPARE(sqlite3_open(QFile::encodeName(path).constData(), &db), SQLITE_OK);
+    char* error = nullptr;
+    const int rc = sqlite3_exec(db, sql, nullptr, nullptr, &error);
+    const QString text = QString::fromUtf8(error ? error : "");
+    sqlite3_free(error);
+    sqlite3_close(db);
+    QVERIFY2(rc == SQLITE_OK, qPrintable(text));
+}
+
+QString firstRow(const QString& path, const char* sql) {
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_stmt* stmt = nullptr;
+    QString out;
+    if (sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr) == SQLITE_OK &&
+        sqlite3_step(stmt) == SQLITE_ROW)
+        out = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
+    sqlite3_finalize(stmt);
+    sqlite3_close(db);
+    return out;
+}
+
+// Makes an index of the ledger disagree with its table, as a few changed bytes can: the
+// index holds the remarks while the schema says it holds the minor categories. Every page
+// still reads well, so quick_check passes; only integrity_check compares index and table.
+void corruptAnIndex(const QString& path) {
+    rawExec(path, "create index probe on mysalary(memo)");
+    rawExec(path, "pragma writable_schema=on;"
+                  "update sqlite_master set sql='CREATE INDEX probe ON mysalary(szxl)' "
+                  "where name='probe';"
+                  "pragma writable_schema=off");
+    // Every connection reads the schema afresh.
+    const int version = firstRow(path, "pragma schema_version").toInt();
+    rawExec(path,
+            QByteArray("pragma schema_version=" + QByteArray::number(version + 1)).constData());
+    QCOMPARE(firstRow(path, "pragma quick_check"), QStringLiteral("ok"));
+}
+
+// Sets a file's change time back to `seconds` after the epoch, as cp -p and mv keep it.
+void setChangedAt(const QString& path, qint64 seconds) {
+    const timespec times[2] = {{seconds, 0}, {seconds, 0}};
+    QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0), 0);
+}
+
+qint64 changedAtSeconds(const QString& path) {
+    struct stat st {};
+    ::stat(QFile::encodeName(path).constData(), &st);
+    return st.st_mtim.tv_sec;
+}
+
+QStringList hiddenAndPlainFiles(const QString& folder) {
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+}
+
 } // namespace
 
 class TestBackups : public QObject {
@@ -111,6 +175,17 @@ private slots:
     void firstStartHasNothingToCopy();
     void booksThatAreNoDatabaseAreNotCopied_data();
     void booksThatAreNoDatabaseAreNotCopied();
+    void checkSeesAnIndexThatDisagreesWithItsTable();
+    void hiddenDamageNeverReplacesTheSoundCopy();
+    void booksPutBackWithAnOlderTimeAreCopiedAgain();
+    void damageThatKeepsTheTimeIsCheckedAgain();
+    void copiesDatedInTheFutureDoNotPushTodaysOut();
+    void pruningKeepsTheSoundCopy();
+    void resultCodes_data();
+    void resultCodes();
+    void fullDiskIsNotDamage();
+    void fullDiskAtStartSaysCannotCheck();
+    void leftoversOfACopyAreClearedAtStart();
 };
 
 void TestBackups::startMakesTheDaysCopy() {
@@ -125,9 +200,11 @@ void TestBackups::startMakesTheDaysCopy() {
     QCOMPARE(modeOf(copy), 0600u);
     QCOMPARE(entriesIn(copy), 1);
     QCOMPARE(backups::check(copy).health, backups::Health::Sound);
-    // A plain file: no log or temporary file beside it.
-    QCOMPARE(QDir(QFileInfo(copy).absolutePath()).entryList(QDir::Files | QDir::Hidden),
-             QStringList{QStringLiteral("Salary-2026-12-09.mdb")});
+    // A plain file: no log or temporary file beside it, only the record of what it was made
+    // from.
+    QCOMPARE(hiddenAndPlainFiles(QFileInfo(copy).absolutePath()),
+             (QStringList{QStringLiteral(".Salary-2026-12-09.mdb.source"),
+                          QStringLiteral("Salary-2026-12-09.mdb")}));
 }
 
 void TestBackups::oneCopyPerDay() {
@@ -235,8 +312,9 @@ void TestBackups::failedCopyLeavesTheEarlierCopyOfTheDay() {
     QCOMPARE(digest(copy), before);
     QCOMPARE(entriesIn(copy), 1);
     // No partial copy is left either.
-    QCOMPARE(QDir(backups::folderFor(tp.databasePath())).entryList(QDir::Files | QDir::Hidden),
-             QStringList{QStringLiteral("Salary-2026-12-09.mdb")});
+    QCOMPARE(hiddenAndPlainFiles(backups::folderFor(tp.databasePath())),
+             (QStringList{QStringLiteral(".Salary-2026-12-09.mdb.source"),
+                          QStringLiteral("Salary-2026-12-09.mdb")}));
 }
 
 void TestBackups::checkTellsSoundFromDamaged() {
@@ -246,12 +324,12 @@ void TestBackups::checkTellsSoundFromDamaged() {
 
     const QString garbage = tp.folder() + QStringLiteral("/garbage.mdb");
     writeAll(garbage, QByteArray(70000, 'x'));
-    QCOMPARE(backups::check(garbage).health, backups::Health::Unreadable);
+    QCOMPARE(backups::check(garbage).health, backups::Health::NotBooks);
     const QString empty = tp.folder() + QStringLiteral("/empty.mdb");
     writeAll(empty, {});
-    QCOMPARE(backups::check(empty).health, backups::Health::Unreadable);
+    QCOMPARE(backups::check(empty).health, backups::Health::NotBooks);
     QCOMPARE(backups::check(tp.folder() + QStringLiteral("/missing.mdb")).health,
-             backups::Health::Unreadable);
+             backups::Health::NotBooks);
 
     settle(tp);
     damage(tp.databasePath());
@@ -310,28 +388,262 @@ void TestBackups::firstStartHasNothingToCopy() {
 
 void TestBackups::booksThatAreNoDatabaseAreNotCopied_data() {
     QTest::addColumn<QByteArray>("contents");
+    QTest::addColumn<bool>("folder");
     QTest::addColumn<QString>("error");
-    QTest::newRow("emptied") << QByteArray() << "no such table: user.";
+    QTest::newRow("emptied") << QByteArray() << false << "no such table: user.";
     QTest::newRow("not a database")
-        << QByteArray("letter\n").repeated(2000) << "file is not a database.";
+        << QByteArray("letter\n").repeated(2000) << false << "file is not a database.";
+    QTest::newRow("a folder") << QByteArray() << true << "Could not find file '%1'";
 }
 
 void TestBackups::booksThatAreNoDatabaseAreNotCopied() {
     QFETCH(QByteArray, contents);
+    QFETCH(bool, folder);
+    QFETCH(QString, error);
     TestProgram tp;
     QVERIFY(runStartup(tp.context()).has_value());
     const QString copy = backups::copyFor(tp.databasePath(), kToday);
     const QByteArray before = digest(copy);
-    writeAll(tp.databasePath(), contents);
+    if (folder) {
+        QVERIFY(QFile::remove(tp.databasePath()));
+        QVERIFY(QDir().mkpath(tp.databasePath()));
+    } else {
+        writeAll(tp.databasePath(), contents);
+    }
 
-    // The data layer says what is wrong about which file, as without backups; the day's copy
-    // stays.
-    QFETCH(QString, error);
+    // The data layer says what is wrong about which file, and the sound copy that exists is
+    // named as for damaged books; the day's copy stays.
     QCOMPARE(runStartup(tp.context()), std::nullopt);
     QCOMPARE(tp.dialogs.errors().size(), 1);
-    QVERIFY(tp.dialogs.errors().first().contains(tp.databasePath()));
-    QVERIFY(tp.dialogs.errors().first().endsWith(error));
+    const QString text = tp.dialogs.errors().first();
+    QVERIFY2(text.contains(tp.databasePath()), qPrintable(text));
+    if (error.contains(QLatin1String("%1")))
+        error = error.arg(tp.databasePath());
+    QVERIFY2(text.contains(error), qPrintable(text));
+    QVERIFY2(text.contains(QStringLiteral("最新的完好备份：") + copy), qPrintable(text));
     QCOMPARE(digest(copy), before);
+}
+
+void TestBackups::checkSeesAnIndexThatDisagreesWithItsTable() {
+    TestProgram tp;
+    addEntries(tp, 300);
+    settle(tp);
+    corruptAnIndex(tp.databasePath());
+    const backups::Check c = backups::check(tp.databasePath());
+    QCOMPARE(c.health, backups::Health::Damaged);
+    QVERIFY2(c.detail.contains(QStringLiteral("probe")), qPrintable(c.detail));
+}
+
+void TestBackups::hiddenDamageNeverReplacesTheSoundCopy() {
+    TestProgram tp;
+    addEntries(tp, 300);
+    QVERIFY(runStartup(tp.context()).has_value());
+    const QString copy = backups::copyFor(tp.databasePath(), kToday);
+    const QByteArray sound = digest(copy);
+
+    addEntries(tp, 5);
+    settle(tp);
+    corruptAnIndex(tp.databasePath());
+    const QByteArray books = digest(tp.databasePath());
+    tp.dialogs.clear();
+    QCOMPARE(runStartup(tp.context()), std::nullopt);
+    // Refused, with the sound copy named; that copy is neither replaced nor pruned by the
+    // damaged books, on this day or on the fifteen after it.
+    QCOMPARE(tp.dialogs.errors().size(), 1);
+    QVERIFY2(tp.dialogs.errors().first().contains(copy), qPrintable(tp.dialogs.errors().first()));
+    QCOMPARE(digest(copy), sound);
+    for (int day = 1; day <= backups::kKeptCopies + 1; ++day) {
+        tp.clock.set(QDateTime(kToday.addDays(day), QTime(9, 0)));
+        QCOMPARE(runStartup(tp.context()), std::nullopt);
+    }
+    QCOMPARE(backups::copiesOf(tp.databasePath()), QStringList{copy});
+    QCOMPARE(digest(copy), sound);
+    QCOMPARE(digest(tp.databasePath()), books);
+    // A copy that does not pass the check is never made under a final name either.
+    QVERIFY_THROWS_EXCEPTION(AppError, backups::backUp(tp.databasePath(), kToday.addDays(20)));
+    QVERIFY(!QFile::exists(backups::copyFor(tp.databasePath(), kToday.addDays(20))));
+}
+
+void TestBackups::booksPutBackWithAnOlderTimeAreCopiedAgain() {
+    TestProgram tp;
+    addEntries(tp, 3);
+    settle(tp);
+    const QString older = tp.folder() + QStringLiteral("/older.mdb");
+    QVERIFY(QFile::copy(tp.databasePath(), older));
+    addEntries(tp, 4);
+    QVERIFY(runStartup(tp.context()).has_value());
+    const QString copy = backups::copyFor(tp.databasePath(), kToday);
+    QCOMPARE(entriesIn(copy), 7);
+
+    // The older books put back as cp -p does it: their time stamp is older than the copy's.
+    settle(tp);
+    writeAll(tp.databasePath(), readAll(older));
+    QFile::remove(tp.databasePath() + QStringLiteral("-wal"));
+    setChangedAt(tp.databasePath(), changedAtSeconds(copy) - 3600);
+    QVERIFY(runStartup(tp.context()).has_value());
+    QCOMPARE(entriesIn(copy), 3);
+}
+
+void TestBackups::damageThatKeepsTheTimeIsCheckedAgain() {
+    TestProgram tp;
+    addEntries(tp, 2000);
+    settle(tp);
+    QVERIFY(runStartup(tp.context()).has_value());
+    const qint64 time = changedAtSeconds(tp.databasePath());
+    damage(tp.databasePath());
+    setChangedAt(tp.databasePath(), time);
+    tp.dialogs.clear();
+    QCOMPARE(runStartup(tp.context()), std::nullopt);
+    QCOMPARE(tp.dialogs.errors().size(), 1);
+    QVERIFY2(tp.dialogs.errors().first().startsWith(QStringLiteral("账簿文件已损坏")),
+             qPrintable(tp.dialogs.errors().first()));
+}
+
+void TestBackups::copiesDatedInTheFutureDoNotPushTodaysOut() {
+    TestProgram tp;
+    const QString folder = backups::folderFor(tp.databasePath());
+    QVERIFY(QDir().mkpath(folder));
+    // A clock that was a month ahead once made twenty copies; and twenty real older copies.
+    QStringList future;
+    for (int i = 1; i <= 20; ++i) {
+        writeAll(backups::copyFor(tp.databasePath(), kToday.addDays(30 + i)), "future");
+        future << backups::copyFor(tp.databasePath(), kToday.addDays(30 + i));
+        writeAll(backups::copyFor(tp.databasePath(), kToday.addDays(-i)), "old");
+    }
+
+    QVERIFY(runStartup(tp.context()).has_value());
+
+    // Today's copy is made and kept with the thirteen days before it; the future ones stay and
+    // the user is told about them.
+    const QString today = backups::copyFor(tp.databasePath(), kToday);
+    QCOMPARE(backups::check(today).health, backups::Health::Sound);
+    QStringList expected;
+    for (int i = 0; i < backups::kKeptCopies; ++i)
+        expected << backups::copyFor(tp.databasePath(), kToday.addDays(-i));
+    std::sort(future.begin(), future.end(), std::greater<>());
+    QCOMPARE(backups::copiesOf(tp.databasePath()), future + expected);
+    QCOMPARE(backups::futureCopies(tp.databasePath(), kToday), future);
+    QVERIFY(tp.dialogs.errors().isEmpty());
+    QCOMPARE(tp.dialogs.shown.size(), 1);
+    QCOMPARE(tp.dialogs.shown.first().icon, Dialogs::Icon::Information);
+    QVERIFY2(tp.dialogs.shown.first().text.contains(QStringLiteral("日期在今天之后")),
+             qPrintable(tp.dialogs.shown.first().text));
+    QVERIFY(tp.dialogs.shown.first().text.contains(future.first()));
+}
+
+void TestBackups::pruningKeepsTheSoundCopy() {
+    TestProgram tp;
+    QVERIFY(QDir().mkpath(backups::folderFor(tp.databasePath())));
+    for (int i = 0; i < 5; ++i)
+        writeAll(backups::copyFor(tp.databasePath(), kToday.addDays(-i)), "copy");
+    const QString sound = backups::copyFor(tp.databasePath(), kToday.addDays(-3));
+    QCOMPARE(backups::pruneCopies(tp.databasePath(), kToday, 2, sound), QString());
+    QCOMPARE(backups::copiesOf(tp.databasePath()),
+             (QStringList{backups::copyFor(tp.databasePath(), kToday),
+                          backups::copyFor(tp.databasePath(), kToday.addDays(-1)), sound}));
+}
+
+void TestBackups::resultCodes_data() {
+    QTest::addColumn<int>("code");
+    QTest::addColumn<backups::Health>("health");
+    QTest::newRow("corrupt") << SQLITE_CORRUPT << backups::Health::Damaged;
+    QTest::newRow("corrupt index") << SQLITE_CORRUPT_INDEX << backups::Health::Damaged;
+    QTest::newRow("not a database") << SQLITE_NOTADB << backups::Health::NotBooks;
+    QTest::newRow("disk full") << SQLITE_FULL << backups::Health::CannotCheck;
+    QTest::newRow("no -shm") << SQLITE_IOERR_SHMSIZE << backups::Health::CannotCheck;
+    QTest::newRow("read error") << SQLITE_IOERR_READ << backups::Health::CannotCheck;
+    QTest::newRow("cannot open") << SQLITE_CANTOPEN << backups::Health::CannotCheck;
+    QTest::newRow("no permission") << SQLITE_PERM << backups::Health::CannotCheck;
+    QTest::newRow("read-only") << SQLITE_READONLY_CANTINIT << backups::Health::CannotCheck;
+    QTest::newRow("busy") << SQLITE_BUSY << backups::Health::CannotCheck;
+    QTest::newRow("stopped") << SQLITE_INTERRUPT << backups::Health::Stopped;
+}
+
+void TestBackups::resultCodes() {
+    QFETCH(int, code);
+    QFETCH(backups::Health, health);
+    QCOMPARE(backups::healthOf(code), health);
+}
+
+void TestBackups::fullDiskIsNotDamage() {
+    // Books in write-ahead-log mode with nothing beside them: the check must make the
+    // shared-memory file, which a full disk refuses.
+    QTemporaryDir dir;
+    const QString books = dir.filePath(QStringLiteral("Salary.mdb"));
+    rawExec(books, "pragma journal_mode=wal; create table t(x);"
+                   "with recursive k(i) as (select 1 union all select i+1 from k where i<1000) "
+                   "insert into t select i from k");
+    QVERIFY(!QFile::exists(books + QStringLiteral("-shm")));
+    backups::Check c;
+    {
+        FileSizeLimit limit(4096);
+        QVERIFY(limit.ok());
+        c = backups::check(books);
+    }
+    QCOMPARE(c.health, backups::Health::CannotCheck);
+    QVERIFY(!c.detail.isEmpty());
+}
+
+void TestBackups::fullDiskAtStartSaysCannotCheck() {
+    TestProgram tp;
+    addEntries(tp, 20);
+    settle(tp);
+    QVERIFY(runStartup(tp.context()).has_value());
+    const QString copy = backups::copyFor(tp.databasePath(), kToday);
+    addEntry(tp);
+    settle(tp);
+    tp.closeObserver();
+    QFile::remove(tp.databasePath() + QStringLiteral("-shm"));
+    QFile::remove(tp.databasePath() + QStringLiteral("-wal"));
+    tp.dialogs.clear();
+    {
+        FileSizeLimit limit(4096);
+        QVERIFY(limit.ok());
+        runStartup(tp.context());
+    }
+    const QStringList errors = tp.dialogs.errors();
+    QVERIFY(!errors.isEmpty());
+    QVERIFY2(errors.first().startsWith(QStringLiteral("现在无法检查账簿 ")),
+             qPrintable(errors.first()));
+    for (const QString& e : errors) {
+        QVERIFY2(!e.contains(QStringLiteral("账簿文件已损坏")), qPrintable(e));
+        QVERIFY2(!e.contains(QStringLiteral("替换账簿文件")), qPrintable(e));
+    }
+    QCOMPARE(entriesIn(copy), 20);
+}
+
+void TestBackups::leftoversOfACopyAreClearedAtStart() {
+    TestProgram tp;
+    const QString folder = backups::folderFor(tp.databasePath());
+    QVERIFY(QDir().mkpath(folder));
+    const QStringList leftovers{
+        QStringLiteral(".Salary-2026-12-01.mdb.partial"),
+        QStringLiteral(".Salary-2026-12-01.mdb.partial-journal"),
+        QStringLiteral(".Salary-2026-12-02.mdb.partial-wal"),
+        QStringLiteral(".Salary-2026-12-02.mdb.partial-shm"),
+        QStringLiteral(".Salary-2026-12-03.mdb.source.partial"),
+    };
+    const QStringList kept{
+        QStringLiteral(".Salary-2026-12-04.mdb.partial"), // still being made: locked
+        QStringLiteral(".Other-2026-12-01.mdb.partial"),
+        QStringLiteral(".Salary-2026-12-01.mdb.partialx"),
+        QStringLiteral("Salary-2026-12-01.mdb"),
+        QStringLiteral("notes.partial"),
+    };
+    for (const QString& name : leftovers + kept)
+        writeAll(QDir(folder).filePath(name), "x");
+    const int lock = ::open(QFile::encodeName(QDir(folder).filePath(kept.first())).constData(),
+                            O_RDONLY | O_CLOEXEC);
+    QVERIFY(lock >= 0);
+    QCOMPARE(::flock(lock, LOCK_EX), 0);
+
+    QVERIFY(runStartup(tp.context()).has_value());
+    ::close(lock);
+
+    for (const QString& name : leftovers)
+        QVERIFY2(!QFile::exists(QDir(folder).filePath(name)), qPrintable(name));
+    for (const QString& name : kept)
+        QVERIFY2(QFile::exists(QDir(folder).filePath(name)), qPrintable(name));
 }
 
 QTEST_GUILESS_MAIN(TestBackups)

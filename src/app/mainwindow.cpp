@@ -10,11 +10,13 @@
 #include "platform/widgets/look.h"
 
 #include <QKeyEvent>
+#include <QLabel>
 #include <QScreen>
 #include <QShowEvent>
 #include <QStyle>
 #include <QTimer>
 #include <QToolButton>
+#include <utility>
 
 namespace {
 const QString kCaption = QStringLiteral("Quenvard");
@@ -91,6 +93,35 @@ void MainWindow::tellWhatFallsDue() {
     });
 }
 
+MainWindow::MainWindow(const Context& context, Startup& startup, Windows windows, QWidget* parent)
+    : MainWindow(context, std::nullopt, std::move(windows), parent) {
+    if (startup.isReady()) {
+        m_stored = startup.storedPassword();
+        return;
+    }
+    m_startup = &startup;
+    m_checking = new QLabel(QStringLiteral("正在检查账本…"), this);
+    m_checking->setObjectName(QStringLiteral("checking"));
+    m_checking->setAlignment(Qt::AlignCenter);
+    m_checking->setGeometry(0, 240, kClientWidth, 24);
+    m_checking->hide();
+    connect(&startup, &Startup::ready, this, &MainWindow::startupReady);
+}
+
+void MainWindow::startupReady() {
+    m_stored = m_startup->storedPassword();
+    m_startup = nullptr;
+    m_entryPasses.reset();
+    m_checking->hide();
+    // The books are open to the user now if the entry made meanwhile (or none) passes.
+    if (entryPasses())
+        tellWhatFallsDue();
+    // The window asked for while the check ran opens now, after the signal has been handled.
+    if (const WindowFactory* pending = std::exchange(m_pending, nullptr))
+        QMetaObject::invokeMethod(
+            this, [this, pending] { openGuarded(pending); }, Qt::QueuedConnection);
+}
+
 void MainWindow::showEvent(QShowEvent* event) {
     // Centred on the desktop when it first shows: only now is the frame around it known.
     if (!m_placed && !event->spontaneous()) {
@@ -142,35 +173,46 @@ bool MainWindow::entryPasses() {
     return *m_entryPasses;
 }
 
-void MainWindow::openGuarded(const WindowFactory& factory) {
+void MainWindow::openGuarded(const WindowFactory* factory) {
+    if (m_startup) {
+        // Nothing opens over books that are still being checked: the last press waits for it.
+        m_pending = factory;
+        m_checking->show();
+        return;
+    }
     if (!entryPasses()) {
         m_context.dialogs.message(kCaption, QStringLiteral("对不起，你非法登录本系统！"),
                                   Dialogs::Buttons::Ok, Dialogs::Icon::Question,
                                   Dialogs::Answer::Ok);
         return;
     }
-    openWindow(factory, this, m_context.dialogs);
+    openWindow(*factory, this, m_context.dialogs);
 }
 
 void MainWindow::openLedger() {
-    openGuarded(m_windows.ledger);
+    openGuarded(&m_windows.ledger);
 }
 
 void MainWindow::openLoans() {
-    openGuarded(m_windows.loans);
+    openGuarded(&m_windows.loans);
 }
 
 void MainWindow::openSavings() {
-    openGuarded(m_windows.savings);
+    openGuarded(&m_windows.savings);
 }
 
 void MainWindow::openSettings() {
-    openGuarded(m_windows.settings);
+    openGuarded(&m_windows.settings);
 }
 
 void MainWindow::enterPassword() {
     m_entered = m_context.dialogs.input(kCaption, QStringLiteral("输入密码"), QString())
                     .value_or(QString());
+    // Compared at once (hashing is slow), unless the stored password is not known yet.
+    if (m_startup) {
+        m_entryPasses.reset();
+        return;
+    }
     m_entryPasses = passwordPasses(m_stored, m_entered);
     if (*m_entryPasses)
         tellWhatFallsDue();

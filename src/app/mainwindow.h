@@ -8,7 +8,9 @@
 #include <optional>
 
 class DueLine;
+class QLabel;
 class QToolButton;
+class Startup;
 struct Context;
 
 // The main window: the password gate in front of the four windows, and the way out.
@@ -24,6 +26,10 @@ public:
     };
 
     MainWindow(const Context& context, std::optional<QString> storedPassword, Windows windows,
+               QWidget* parent = nullptr);
+    // Made while start-up still checks the books: a window button pressed before `startup` is
+    // ready shows "正在检查账本…" and opens its window (password test first) once it is.
+    MainWindow(const Context& context, Startup& startup, Windows windows,
                QWidget* parent = nullptr);
 
     const QString& enteredPassword() const { return m_entered; }
@@ -57,8 +63,9 @@ protected:
 private:
     QToolButton* makeButton(const QString& name, const QString& caption, int left, int top,
                             int icon);
-    void openGuarded(const WindowFactory& factory);
+    void openGuarded(const WindowFactory* factory);
     bool entryPasses();
+    void startupReady();
 
     const Context& m_context;
     std::optional<QString> m_stored;
@@ -70,4 +77,8 @@ private:
     DueLine* m_dueLine = nullptr;
     bool m_dueTold = false;
     std::function<void(const QString&, const QString&)> m_notify;
+    // While start-up checks the books: the start, the notice, and the window asked for.
+    Startup* m_startup = nullptr;
+    QLabel* m_checking = nullptr;
+    const WindowFactory* m_pending = nullptr;
 };

@@ -1,13 +1,20 @@
 #pragma once
 
-#include <QDate>
 #include <QString>
+#include <QStringList>
 
-class Dialogs;
+// The texts start-up shows about the check of the books and their daily copies.
+namespace safekeeping {
 
-// What start-up does with existing books before anything writes them: check them, and copy
-// them into the day's backup (both skipped when the books have not changed since the day's
-// copy was made). Returns false when the books are damaged: the user has been
-// told which file it is and which backup is the newest sound one, and nothing may write the
-// books in this run. A backup that fails is reported once and start-up goes on.
-bool safeguardBooks(const QString& booksPath, const QDate& today, Dialogs& dialogs);
+// Books whose pages fail the check: which file, what the check said, and the newest copy that
+// passes it (`soundCopy`, empty when there is none) with what to do with it.
+QString damagedText(const QString& booksPath, const QString& detail, const QString& soundCopy);
+// Books that are no database (empty, a folder, another kind of file): the data layer's
+// `error`, and the newest copy that passes the check when there is one.
+QString notBooksText(const QString& error, const QString& soundCopy);
+// The check could not run now (a full disk, no permission, a read error): not damage.
+QString cannotCheckText(const QString& booksPath, const QString& detail);
+// Copies in the backup folder dated after today.
+QString futureCopiesText(const QStringList& copies);
+
+} // namespace safekeeping

@@ -1,5 +1,6 @@
 #include "app/startup.h"
 
+#include "app/bookscheck.h"
 #include "app/datafolder.h"
 #include "app/safekeeping.h"
 #include "data/booksaccess.h"
@@ -109,45 +110,161 @@ void registerDataSource(const Context& context) {
     writeEntry(context);
 }
 
-std::optional<QString> runStartup(const Context& context, const QString& shippedLists) {
-    if (!shippedLists.isEmpty())
-        guarded(context.dialogs, [&] { provideLists({context.programFolder, shippedLists}); });
-    if (writeEntry(context) != Registration::Done)
-        return std::nullopt;
-    // Checked and copied before anything writes them; damaged books stay untouched.
-    const QString& db = context.books.databasePath();
-    if (!safeguardBooks(db, context.clock.now().date(), context.dialogs))
-        return std::nullopt;
+Startup::Startup(const Context& context, QString shippedLists, QObject* parent)
+    : QObject(parent), m_context(context), m_shippedLists(std::move(shippedLists)),
+      m_books(context.books.databasePath()) {}
+
+// Stops the worker (BooksCheck) and waits for it.
+Startup::~Startup() = default;
+
+bool Startup::quickSteps() {
+    if (!m_shippedLists.isEmpty())
+        guarded(m_context.dialogs, [&] {
+            provideLists({m_context.programFolder, m_shippedLists});
+        });
+    bool created = false;
+    const bool ok = writeEntry(m_context) == Registration::Done && guarded(m_context.dialogs, [&] {
+                        books::removeStaleCreations(m_books, QDateTime::currentDateTime());
+                        books::removeBackupLeftovers(m_books);
+                        lists::removeStaleRewrites(m_context.programFolder,
+                                                   QDateTime::currentDateTime());
+                        try {
+                            created = schema::createDatabase(m_books);
+                        } catch (const AppError& e) {
+                            throw readFailure(e);
+                        }
+                    });
+    if (!ok) {
+        // Every window stays locked for this run: the stored password stays unread.
+        markReady();
+        markCopyDone();
+        return false;
+    }
+    if (created) {
+        // New books: nothing to check or to keep yet.
+        finish(false);
+        markCopyDone();
+        return false;
+    }
+    return true;
+}
+
+AppError Startup::readFailure(const AppError& e) const {
+    // Say which file could not be read.
+    QString text = e.text().contains(m_books)
+                       ? e.text()
+                       : QStringLiteral("无法读取账本 '%1'：%2").arg(m_books, e.text());
+    if (m_health == backups::Health::NotBooks)
+        text = safekeeping::notBooksText(text, m_soundCopy);
+    return AppError(text);
+}
+
+void Startup::begin() {
+    if (!quickSteps())
+        return;
+    m_check = std::make_unique<BooksCheck>(m_books, m_context.clock.now().date());
+    connect(m_check.get(), &BooksCheck::checked, this, &Startup::afterCheck);
+    connect(m_check.get(), &BooksCheck::copied, this, &Startup::afterCopy);
+    m_check->start();
+}
+
+void Startup::runHere() {
+    if (!quickSteps())
+        return;
+    DailyCopy daily(m_books, m_context.clock.now().date());
+    const DailyCopy::Verdict v = daily.check();
+    afterCheck(v);
+    if (v.health == backups::Health::Sound)
+        afterCopy(daily.copy());
+}
+
+void Startup::afterCheck(const DailyCopy::Verdict& verdict) {
+    m_health = verdict.health;
+    m_soundCopy = verdict.soundCopy;
+    switch (verdict.health) {
+    case backups::Health::Sound:
+        finish(true);
+        return; // the copy follows
+    case backups::Health::Damaged:
+        // Never written in this run, and every window stays locked.
+        m_context.dialogs.showError(
+            safekeeping::damagedText(m_books, verdict.detail, verdict.soundCopy));
+        markReady();
+        break;
+    case backups::Health::CannotCheck:
+        // Not proven damaged: the books open as they are, but are neither upgraded nor copied.
+        m_context.dialogs.showError(safekeeping::cannotCheckText(m_books, verdict.detail));
+        finish(false);
+        break;
+    case backups::Health::NotBooks:
+        // The data layer says what the file is not, with the backup to put back.
+        finish(false);
+        break;
+    case backups::Health::Stopped:
+        markReady();
+        break;
+    }
+    markCopyDone();
+}
+
+void Startup::afterCopy(const DailyCopy::Copied& copied) {
+    // A backup that failed is reported once and the program goes on.
+    if (!copied.error.isEmpty())
+        m_context.dialogs.showError(copied.error);
+    if (!copied.futureCopies.isEmpty())
+        m_context.dialogs.message(
+            QStringLiteral("Quenvard"), safekeeping::futureCopiesText(copied.futureCopies),
+            Dialogs::Buttons::Ok, Dialogs::Icon::Information, Dialogs::Answer::Ok);
+    markCopyDone();
+}
+
+void Startup::finish(bool upgrade) {
     std::optional<QString> stored;
-    const bool ok = guarded(context.dialogs, [&] {
-        books::removeStaleCreations(db, QDateTime::currentDateTime());
-        lists::removeStaleRewrites(context.programFolder, QDateTime::currentDateTime());
+    const bool ok = guarded(m_context.dialogs, [&] {
         try {
-            if (!schema::createDatabase(db)) {
-                upgradeIndexes(db);
-                upgradeLedgerTotals(db);
-                upgradeImportTables(db);
-                upgradeSchedules(db);
+            if (upgrade) {
+                upgradeIndexes(m_books);
+                upgradeLedgerTotals(m_books);
+                upgradeImportTables(m_books);
+                upgradeSchedules(m_books);
             }
-            QueryDataset password(context.books, QStringLiteral("select password from user"));
+            QueryDataset password(m_context.books, QStringLiteral("select password from user"));
             stored = password.readText(password.statement());
         } catch (const AppError& e) {
-            // Every window stays locked for this run: say which file could not be read.
-            if (e.text().contains(db))
-                throw;
-            throw AppError(QStringLiteral("无法读取账本 '%1'：%2").arg(db, e.text()));
+            throw readFailure(e);
         }
     });
-    if (!ok)
-        return std::nullopt;
-    if (books::accessOf(db) != books::Access::ReadWrite)
-        context.dialogs.message(QStringLiteral("Quenvard"), books::readOnlyNotice(db),
-                                Dialogs::Buttons::Ok, Dialogs::Icon::Information,
-                                Dialogs::Answer::Ok);
-    // Other tools may read the format; the program itself does not need it to run.
-    if (!writeShortDateFormat())
-        qCWarning(lcApp, "could not write the short date format into the user settings");
-    return stored;
+    if (ok) {
+        m_stored = stored;
+        if (books::accessOf(m_books) != books::Access::ReadWrite)
+            m_context.dialogs.message(QStringLiteral("Quenvard"), books::readOnlyNotice(m_books),
+                                      Dialogs::Buttons::Ok, Dialogs::Icon::Information,
+                                      Dialogs::Answer::Ok);
+        // Other tools may read the format; the program itself does not need it to run.
+        if (!writeShortDateFormat())
+            qCWarning(lcApp, "could not write the short date format into the user settings");
+    }
+    markReady();
+}
+
+void Startup::markReady() {
+    if (m_ready)
+        return;
+    m_ready = true;
+    emit ready();
+}
+
+void Startup::markCopyDone() {
+    if (m_copyDone)
+        return;
+    m_copyDone = true;
+    emit copyDone();
+}
+
+std::optional<QString> runStartup(const Context& context, const QString& shippedLists) {
+    Startup startup(context, shippedLists);
+    startup.runHere();
+    return startup.storedPassword();
 }
 
 bool passwordPasses(const std::optional<QString>& stored, const QString& entered) {

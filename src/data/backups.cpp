@@ -1,5 +1,8 @@
 #include "data/backups.h"
 
+#include "data/booksaccess.h"
+#include "data/dailycopy.h"
+#include "data/sqlitehandle.h"
 #include "platform/apperror.h"
 
 #include <QDir>
@@ -10,6 +13,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sodium.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -17,51 +21,8 @@
 namespace backups {
 namespace {
 
-// An sqlite3 handle that closes itself.
-class Handle {
-public:
-    Handle(const QString& path, int flags) {
-        m_rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &m_db, flags, nullptr);
-    }
-    ~Handle() { sqlite3_close_v2(m_db); }
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    sqlite3* get() const { return m_db; }
-    int openResult() const { return m_rc; }
-    QString error() const {
-        return m_db ? QString::fromUtf8(sqlite3_errmsg(m_db))
-                    : QString::fromUtf8(sqlite3_errstr(m_rc));
-    }
-
-private:
-    sqlite3* m_db = nullptr;
-    int m_rc = SQLITE_OK;
-};
-
-bool isUnreadable(int rc) {
-    switch (rc & 0xff) {
-    case SQLITE_CANTOPEN:
-    case SQLITE_PERM:
-    case SQLITE_AUTH:
-    case SQLITE_BUSY:
-    case SQLITE_LOCKED:
-    case SQLITE_NOTADB:
-        return true;
-    default:
-        return false;
-    }
-}
-
-[[noreturn]] void fail(const QString& booksPath, const QString& why) {
-    throw AppError(
-        QStringLiteral("无法备份账簿 %1：%2").arg(QDir::toNativeSeparators(booksPath), why));
-}
-
-QString errnoText() {
-    return QString::fromLocal8Bit(strerror(errno));
-}
-
-// The dated copies in `folder` for the books `booksPath`, with their days.
+// The dated copies in the backup folder for the books `booksPath`, with their days, newest
+// first.
 QList<std::pair<QDate, QString>> datedCopies(const QString& booksPath) {
     const QFileInfo books(booksPath);
     const QRegularExpression form(QStringLiteral("^%1-(\\d{4}-\\d{2}-\\d{2})\\.%2$")
@@ -84,32 +45,53 @@ QList<std::pair<QDate, QString>> datedCopies(const QString& booksPath) {
 
 } // namespace
 
-Check check(const QString& path) {
+Health healthOf(int sqliteResult) {
+    switch (sqliteResult & 0xff) {
+    case SQLITE_OK:
+    case SQLITE_DONE:
+    case SQLITE_ROW:
+        return Health::Sound;
+    case SQLITE_CORRUPT:
+        return Health::Damaged;
+    case SQLITE_NOTADB:
+        return Health::NotBooks;
+    case SQLITE_INTERRUPT:
+        return Health::Stopped;
+    default:
+        // A full disk, no permission, a read error, a lock: nothing is proven about the pages.
+        return Health::CannotCheck;
+    }
+}
+
+QString recordFor(const QString& booksPath, const QDate& day) {
+    return QFileInfo(partialFor(booksPath, day)).absolutePath() + QStringLiteral("/.") +
+           QFileInfo(copyFor(booksPath, day)).fileName() + QStringLiteral(".source");
+}
+
+Check check(const QString& path, const std::atomic_bool* stop) {
     const QFileInfo file(path);
+    if (file.isDir())
+        return {Health::NotBooks, QStringLiteral("这是一个文件夹")};
+    if (!file.exists())
+        return {Health::NotBooks, QStringLiteral("文件不存在")};
     if (!file.isFile())
-        return {Health::Unreadable, QStringLiteral("文件不存在")};
+        return {Health::NotBooks, QStringLiteral("不是普通文件")};
     // SQLite takes an empty file for an empty database; as books it holds nothing to keep.
     if (file.size() == 0)
-        return {Health::Unreadable, QStringLiteral("空文件")};
-    Handle db(path, SQLITE_OPEN_READONLY);
+        return {Health::NotBooks, QStringLiteral("空文件")};
+    SqliteHandle db(path, books::accessOf(path));
     if (db.openResult() != SQLITE_OK)
-        return {isUnreadable(db.openResult()) ? Health::Unreadable : Health::Damaged, db.error()};
-    sqlite3_stmt* stmt = nullptr;
-    int rc = sqlite3_prepare_v2(db.get(), "pragma quick_check", -1, &stmt, nullptr);
+        return {healthOf(db.openResult()), db.error()};
+    db.stopWhen(stop);
     QStringList problems;
-    while (rc == SQLITE_OK || rc == SQLITE_ROW) {
-        rc = sqlite3_step(stmt);
-        if (rc == SQLITE_ROW) {
-            const QString line =
-                QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
-            if (line != QLatin1String("ok"))
-                problems << line;
-        }
-    }
-    const QString error = db.error();
-    sqlite3_finalize(stmt);
+    const int rc = db.eachRow("pragma integrity_check", [&](sqlite3_stmt* row) {
+        const QString line =
+            QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(row, 0)));
+        if (line != QLatin1String("ok"))
+            problems << line;
+    });
     if (rc != SQLITE_DONE)
-        return {isUnreadable(rc) ? Health::Unreadable : Health::Damaged, error};
+        return {healthOf(rc), db.error()};
     if (!problems.isEmpty())
         return {Health::Damaged, problems.mid(0, 3).join(QStringLiteral("; "))};
     return {Health::Sound, {}};
@@ -127,100 +109,124 @@ QString copyFor(const QString& booksPath, const QDate& day) {
                            books.suffix()));
 }
 
-namespace {
-
-// The time of the last change of a file, in nanoseconds; 0 when it does not exist or is empty
-// (opening books creates an empty log beside them, which holds no change).
-qint64 changedAt(const QString& path) {
-    struct stat st {};
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0 || st.st_size == 0)
-        return 0;
-    return qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+QString partialFor(const QString& booksPath, const QDate& day) {
+    return QDir(folderFor(booksPath))
+        .filePath(QLatin1Char('.') + QFileInfo(copyFor(booksPath, day)).fileName() +
+                  QStringLiteral(".partial"));
 }
 
-void pruneCopies(const QString& booksPath, int keep) {
-    const auto copies = datedCopies(booksPath);
-    for (qsizetype i = keep; i < copies.size(); ++i) {
-        if (!QFile::remove(copies[i].second))
-            fail(booksPath, QStringLiteral("无法删除旧备份 %1").arg(copies[i].second));
+QStringList copiesOf(const QString& booksPath) {
+    QStringList out;
+    for (const auto& c : datedCopies(booksPath))
+        out << c.second;
+    return out;
+}
+
+QStringList futureCopies(const QString& booksPath, const QDate& today) {
+    QStringList out;
+    for (const auto& c : datedCopies(booksPath))
+        if (c.first > today)
+            out << c.second;
+    return out;
+}
+
+QByteArray contentDigest(const QString& booksPath, const std::atomic_bool* stop) {
+    crypto_generichash_state state;
+    crypto_generichash_init(&state, nullptr, 0, crypto_generichash_BYTES);
+    QByteArray buffer(1 << 20, Qt::Uninitialized);
+    for (const QString& suffix : {QString(), QStringLiteral("-wal")}) {
+        QFile f(booksPath + suffix);
+        if (!f.open(QIODevice::ReadOnly)) {
+            if (suffix.isEmpty())
+                return {};
+            continue; // no log: nothing waits in it
+        }
+        // The length first, so that no split of the same bytes between the two files matches.
+        // An empty log holds no change: the same as none.
+        const quint64 size = quint64(f.size());
+        if (size == 0 && !suffix.isEmpty())
+            continue;
+        crypto_generichash_update(&state, reinterpret_cast<const unsigned char*>(&size),
+                                  sizeof size);
+        for (;;) {
+            if (stop && stop->load())
+                return {};
+            const qint64 n = f.read(buffer.data(), buffer.size());
+            if (n < 0)
+                return {};
+            if (n == 0)
+                break;
+            crypto_generichash_update(&state, reinterpret_cast<const unsigned char*>(buffer.data()),
+                                      size_t(n));
+        }
     }
+    QByteArray out(crypto_generichash_BYTES, Qt::Uninitialized);
+    crypto_generichash_final(&state, reinterpret_cast<unsigned char*>(out.data()),
+                             size_t(out.size()));
+    return out.toHex();
 }
 
-} // namespace
+QByteArray recordText(const QByteArray& digest, const QString& copy) {
+    struct stat st {};
+    if (::stat(QFile::encodeName(copy).constData(), &st) != 0)
+        return {};
+    return digest + ' ' + QByteArray::number(qulonglong(st.st_ino)) + ' ' +
+           QByteArray::number(qlonglong(st.st_size)) + '\n';
+}
+
+bool copyIsCurrent(const QString& booksPath, const QDate& day, const QByteArray& digest) {
+    if (digest.isEmpty())
+        return false;
+    QFile record(recordFor(booksPath, day));
+    if (!record.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray expected = recordText(digest, copyFor(booksPath, day));
+    return !expected.isEmpty() && record.read(4096) == expected;
+}
 
 bool copyIsCurrent(const QString& booksPath, const QDate& day) {
-    const qint64 copied = changedAt(copyFor(booksPath, day));
-    return copied > 0 && copied > changedAt(booksPath) &&
-           copied > changedAt(booksPath + QStringLiteral("-wal"));
+    return copyIsCurrent(booksPath, day, contentDigest(booksPath));
 }
 
 void backUp(const QString& booksPath, const QDate& day, int keep) {
-    const QString folder = folderFor(booksPath);
-    const QByteArray folderName = QFile::encodeName(folder);
-    if (::mkdir(folderName.constData(), 0700) != 0 && errno != EEXIST)
-        fail(booksPath, QStringLiteral("%1: %2").arg(folder, errnoText()));
-    if (!QFileInfo(folder).isDir())
-        fail(booksPath, QStringLiteral("%1 不是文件夹").arg(folder));
-
-    const QString target = copyFor(booksPath, day);
-    if (copyIsCurrent(booksPath, day)) {
-        pruneCopies(booksPath, keep);
-        return;
-    }
-    // The new copy grows under a fixed temporary name; one left by an interrupted start goes.
-    const QString partial = QDir(folder).filePath(QLatin1Char('.') + QFileInfo(target).fileName() +
-                                                  QStringLiteral(".partial"));
-    const QByteArray partialName = QFile::encodeName(partial);
-    ::unlink(partialName.constData());
-    const int fd = ::open(partialName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd < 0)
-        fail(booksPath, QStringLiteral("%1: %2").arg(partial, errnoText()));
-    ::close(fd);
-    auto abandon = [&](const QString& why) {
-        ::unlink(partialName.constData());
-        fail(booksPath, why);
-    };
-
-    {
-        Handle source(booksPath, SQLITE_OPEN_READONLY);
-        if (source.openResult() != SQLITE_OK)
-            abandon(source.error());
-        Handle dest(partial, SQLITE_OPEN_READWRITE);
-        if (dest.openResult() != SQLITE_OK)
-            abandon(dest.error());
-        sqlite3_backup* b = sqlite3_backup_init(dest.get(), "main", source.get(), "main");
-        if (!b)
-            abandon(dest.error());
-        const int rc = sqlite3_backup_step(b, -1);
-        sqlite3_backup_finish(b);
-        if (rc != SQLITE_DONE)
-            abandon(dest.error());
-        // The copy is a plain file of its own: no write-ahead log beside it, so it can be
-        // checked, copied back or opened read-only without companions.
-        if (sqlite3_exec(dest.get(), "pragma journal_mode=delete", nullptr, nullptr, nullptr) !=
-            SQLITE_OK)
-            abandon(dest.error());
-    }
-
-    // On disk before it takes the place of the earlier copy of the day.
-    const int sync = ::open(partialName.constData(), O_RDONLY | O_CLOEXEC);
-    if (sync < 0 || ::fsync(sync) != 0) {
-        const QString why = errnoText();
-        if (sync >= 0)
-            ::close(sync);
-        abandon(QStringLiteral("%1: %2").arg(partial, why));
-    }
-    ::close(sync);
-    ::chmod(partialName.constData(), 0600);
-    if (::rename(partialName.constData(), QFile::encodeName(target).constData()) != 0)
-        abandon(QStringLiteral("%1: %2").arg(target, errnoText()));
-    pruneCopies(booksPath, keep);
+    DailyCopy daily(booksPath, day, nullptr, keep);
+    const DailyCopy::Verdict v = daily.check();
+    if (v.health != Health::Sound)
+        throw AppError(
+            QStringLiteral("无法备份账簿 %1：%2")
+                .arg(QDir::toNativeSeparators(booksPath),
+                     v.detail.isEmpty() ? QStringLiteral("账簿没有通过检查") : v.detail));
+    const DailyCopy::Copied c = daily.copy();
+    if (!c.error.isEmpty())
+        throw AppError(c.error);
 }
 
-QString newestSoundCopy(const QString& booksPath) {
+QString newestSoundCopy(const QString& booksPath, const QDate& today) {
+    const auto copies = datedCopies(booksPath);
+    for (const bool future : {false, true}) {
+        for (const auto& c : copies) {
+            if ((today.isValid() && c.first > today) != future)
+                continue;
+            if (check(c.second).health == Health::Sound)
+                return c.second;
+        }
+    }
+    return {};
+}
+
+QString pruneCopies(const QString& booksPath, const QDate& today, int keep, const QString& sound) {
+    int kept = 0;
     for (const auto& c : datedCopies(booksPath)) {
-        if (check(c.second).health == Health::Sound)
-            return c.second;
+        if (c.first > today)
+            continue; // a clock that was wrong once: not older than today's copy
+        if (kept < keep || c.second == sound) {
+            ++kept;
+            continue;
+        }
+        if (!QFile::remove(c.second))
+            return QStringLiteral("无法备份账簿 %1：无法删除旧备份 %2")
+                .arg(QDir::toNativeSeparators(booksPath), c.second);
+        QFile::remove(recordFor(booksPath, c.first));
     }
     return {};
 }

@@ -55,5 +55,20 @@ struct ImportFindings {
     bool totalsExact = false; // the kept ledger totals account for every entry
 };
 ImportFindings inspectImports(const QString& folder);
+// The backup side: a program folder with larger books, whose child checks the books and makes
+// the copy of the next day, again and again (a change to the books every few days), reporting
+// "copy <n>" with the day's number (days after 2026-01-01) after each copy was made.
+void prepareBackups(const QString& folder);
+int runBackupChild(const QString& folder);
+// The day's number of a dated copy's file name, or -1.
+int dayOfCopy(const QString& path);
+
+// What the parent finds in the backup folder after a kill.
+struct CopyFindings {
+    int copies = 0;     // dated copies under their final names
+    int unsound = 0;    // of those, copies that fail pragma integrity_check
+    int newestDay = -1; // the day of the newest copy
+};
+CopyFindings inspectCopies(const QString& folder);
 
 } // namespace crash

@@ -5,7 +5,12 @@
 //   teloq_crash [KILLS]          (default 100)
 //   teloq_crash --import [KILLS] (the same for imports of bills and their take-back)
 //   teloq_crash --child FOLDER   (the child; started by the parent)
+//   teloq_crash --backup-child FOLDER   (the child that checks and copies the books)
+// Then kills as often a child that checks and copies the books into the copy of one day after
+// another, and checks that every copy under a final name is sound and the newest one is kept.
 #include "crash.h"
+
+#include "data/backups.h"
 
 #include <QCoreApplication>
 #include <QProcess>
@@ -37,6 +42,49 @@ int lastReported(const QByteArray& output, const QByteArray& word, int* count) {
         }
     }
     return last;
+}
+
+// Kills a child that checks and copies the books day after day, and checks after every kill
+// that every copy under a final name passes the check, that the newest copy reported made (or
+// a newer one) is still there, and that pruning keeps the number of copies kept.
+int runBackupParent(int kills, const QString& folder, QRandomGenerator& random) {
+    crash::prepareBackups(folder);
+    int made = 0, unsound = 0, lostNewest = 0, tooMany = 0;
+    int reportedDay = -1;
+    for (int k = 0; k < kills; ++k) {
+        QProcess child;
+        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("--backup-child"), folder});
+        if (!child.waitForStarted())
+            return 2;
+        // A check and a copy with their writes to disk take a few hundred milliseconds.
+        QThread::msleep(50 + random.bounded(1200));
+        child.kill();
+        child.waitForFinished();
+        if (child.exitStatus() != QProcess::CrashExit) {
+            std::fprintf(stderr, "the backup child ended by itself (exit code %d)\n",
+                         child.exitCode());
+            return 2;
+        }
+        const int day = lastReported(child.readAllStandardOutput(), "copy", &made);
+        reportedDay = std::max(reportedDay, day);
+        const crash::CopyFindings f = crash::inspectCopies(folder);
+        unsound += f.unsound;
+        if (reportedDay >= 0 && f.newestDay < reportedDay)
+            ++lostNewest;
+        // A kill between a new copy's rename and the pruning leaves one more, for the next start.
+        if (f.copies > backups::kKeptCopies + 1)
+            ++tooMany;
+    }
+    std::printf("backup kills: %d, copies made: %d, copies failing the check: %d, "
+                "newest copy lost: %d, too many copies kept: %d\n",
+                kills, made, unsound, lostNewest, tooMany);
+    if (made == 0) {
+        std::printf("no copy was made: nothing was tested\n");
+        return 1;
+    }
+    return unsound == 0 && lostNewest == 0 && tooMany == 0 ? 0 : 1;
 }
 
 int runParent(int kills) {
@@ -93,7 +141,9 @@ int runParent(int kills) {
         std::printf("no batch was saved: nothing was tested\n");
         return 1;
     }
-    return sound ? 0 : 1;
+    const int backupsResult =
+        runBackupParent(kills, dir.path() + QStringLiteral("/backups"), random);
+    return sound && backupsResult == 0 ? 0 : 1;
 }
 
 // The import mode: after every kill, every import is wholly there or wholly absent, no
@@ -154,6 +204,12 @@ int main(int argc, char** argv) {
     const bool importMode = !rest.isEmpty() && rest[0] == QLatin1String("--import");
     if (importMode)
         rest.removeFirst();
+    if (args.size() == 3 && args[1] == QLatin1String("--backup-child"))
+        return crash::runBackupChild(args[2]);
+    if (args.size() == 3 && args[1] == QLatin1String("--prepare-backups")) {
+        crash::prepareBackups(args[2]);
+        return 0;
+    }
     int kills = 100;
     if (rest.size() == 1) {
         bool ok = false;

@@ -39,6 +39,14 @@ QString TestProgram::databasePath() const {
     return datasource::databasePathFor(m_programFolder);
 }
 
+void TestProgram::closeObserver() {
+    if (m_observer.isEmpty())
+        return;
+    QSqlDatabase::database(m_observer, false).close();
+    QSqlDatabase::removeDatabase(m_observer);
+    m_observer.clear();
+}
+
 QSqlDatabase TestProgram::observer() {
     if (m_observer.isEmpty()) {
         m_observer = QStringLiteral("observer-") + QUuid::createUuid().toString();

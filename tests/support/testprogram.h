@@ -34,6 +34,9 @@ public:
     QVariant scalar(const QString& sql);
     // Whole result of a statement, one string list per row, NULL as "<null>".
     QList<QStringList> rows(const QString& sql);
+    // Closes the separate connection (until the next statement), so that no connection of
+    // the test holds the books open.
+    void closeObserver();
 
 private:
     QSqlDatabase observer();
