@@ -14,6 +14,8 @@
 namespace {
 
 constexpr int kMaxLinks = 40; // as the system's own limit on links in a path
+// Written bytes between two starts of their write-back (see writeData).
+constexpr qint64 kWritebackStep = 4 * 1024 * 1024;
 
 QString systemReason(int error) {
     return QString::fromLocal8Bit(std::strerror(error));
@@ -89,6 +91,7 @@ bool AtomicFile::open(OpenMode mode) {
     m_failure = Failure::None;
     m_error = 0;
     m_written = 0;
+    m_writtenBack = 0;
     int error = 0;
     m_target = followLinks(m_path, &error);
     if (m_target.isEmpty())
@@ -138,6 +141,12 @@ qint64 AtomicFile::writeData(const char* data, qint64 size) {
         }
         done += n;
         m_written += n;
+    }
+    // The bytes start going to disk while more are written, so that the sync of commit() waits
+    // only for the last of them instead of all of a large file.
+    if (m_written - m_writtenBack >= kWritebackStep) {
+        ::sync_file_range(m_fd, m_writtenBack, m_written - m_writtenBack, SYNC_FILE_RANGE_WRITE);
+        m_writtenBack = m_written;
     }
     return done;
 }

@@ -61,6 +61,7 @@ private:
     FileCalls m_calls;
     int m_fd = -1;
     qint64 m_written = 0;
+    qint64 m_writtenBack = 0; // bytes whose write-back has been started
     mode_t m_finalMode = 0600;
     Failure m_failure = Failure::None;
     int m_error = 0;
