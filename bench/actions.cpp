@@ -1,9 +1,9 @@
 #include "actions.h"
 
 #include "books.h"
-#include "data/ledgertotals.h"
 #include "data/backups.h"
 #include "data/dialect.h"
+#include "data/ledgertotals.h"
 #include "data/schema.h"
 #include "data/tabledataset.h"
 #include "importactions.h"

@@ -18,8 +18,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
-#include <functional>
 #include <fcntl.h>
+#include <functional>
 #include <sqlite3.h>
 #include <sys/file.h>
 #include <sys/stat.h>

@@ -391,7 +391,8 @@ void TestBillReaders::notABill() {
     QFETCH(QByteArray, bytes);
     QCOMPARE(errorOf(QStringLiteral("x.csv"), bytes),
              QStringLiteral("'x.csv' 不是可识别的账单文件。可以导入的有：支付宝 CSV、微信支付 "
-                            "CSV、微信支付 XLSX，以及装有其中之一的压缩包（.zip）。"));
+                            "CSV、微信支付 XLSX、工商银行 CSV、建设银行 "
+                            "XLS、OFX、QIF，以及装有其中之一的压缩包（.zip）。"));
     QCOMPARE(errorOf(QStringLiteral("empty.csv"), QByteArray()),
              QStringLiteral("'empty.csv' 是空文件，其中没有账单记录。"));
 }

@@ -113,8 +113,13 @@ struct KeyboardCase {
 
 KeyboardCase keyboardCase(const QString& window) {
     if (window == QStringLiteral("ledger"))
-        return {{"szsave", "szdel", "sz_query", "szchart", "grid", "szcancle", "addszgl"},
+        return {{"szsave", "szdel", "sz_query", "szchart", "importbtn", "schedulebtn", "grid",
+                 "szcancle", "addszgl"},
                 {"adddate"},
+                "zffs"};
+    if (window == QStringLiteral("schedule"))
+        return {{"grid", "addszgl", "szdel", "szsave", "szcancle", "cmdclose"},
+                {"firstdate", "lastdate"},
                 "zffs"};
     if (window == QStringLiteral("loans"))
         return {{"grid", "addszgl", "szdel", "szsave", "szcancle", "cmdclose"},

@@ -120,18 +120,18 @@ void TestLedgerWindow::layout() {
     QCOMPARE(f.window->paymentChoices(), (QStringList{"现金", "银行卡"}));
     const auto idx = f.grid()->model()->index(0, f.field("money"));
     QCOMPARE(idx.data().toString(), QStringLiteral("￥100"));
-    // Focus order: 保存, 删除, 查询, 图表, the grid, 取消, 新增.
+    // Focus order: 保存, 删除, 查询, 图表 (with 导入 and 定期 after it), the grid, 取消, 新增.
     QStringList order;
     QWidget* w = f.window->button("szsave");
-    for (int i = 0; i < 7; ++i) {
+    for (int i = 0; i < 9; ++i) {
         order << (w == f.grid() ? QStringLiteral("grid") : w->objectName());
         w = w->nextInFocusChain();
         while (w->focusPolicy() == Qt::NoFocus || !w->isVisible() ||
                w->parentWidget() == f.grid() || (w != f.grid() && f.grid()->isAncestorOf(w)))
             w = w->nextInFocusChain();
     }
-    QCOMPARE(order, (QStringList{"szsave", "szdel", "sz_query", "szchart", "grid", "szcancle",
-                                 "addszgl"}));
+    QCOMPARE(order, (QStringList{"szsave", "szdel", "sz_query", "szchart", "importbtn",
+                                 "schedulebtn", "grid", "szcancle", "addszgl"}));
 }
 
 void TestLedgerWindow::majorChoicesByDirection_data() {

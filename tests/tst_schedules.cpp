@@ -13,6 +13,7 @@
 #include "settings/duedaysbox.h"
 #include "support/editingwindow.h"
 #include "support/testprogram.h"
+#include "support/userinput.h"
 #include "ui/celleditor.h"
 #include "ui/datagrid.h"
 
@@ -478,50 +479,18 @@ void TestSchedules::daysAheadIsKeptInTheBooks() {
 }
 
 namespace {
-// Keys and clicks sent to a top-level window as the window system delivers them (QTest's
-// QWindow overloads), so that they take the way a user's keys take: popups, focus, shortcuts.
+// Input through the window system, as a person at the display gives it (tests/support).
 struct AtWindow {
     QWidget& top;
-    // The window that takes the keys: an open popup (a list or calendar) holds the keyboard.
-    QWindow* handle() const {
-        if (QWidget* popup = QApplication::activePopupWidget())
-            return popup->windowHandle();
-        return top.windowHandle();
-    }
-    void click(QWidget* w) const {
-        const QPoint at = w->mapTo(&top, w->rect().center());
-        QTest::mouseClick(top.windowHandle(), Qt::LeftButton, Qt::NoModifier, at);
-        QCoreApplication::processEvents();
-    }
-    void key(Qt::Key k) const {
-        QTest::keyClick(handle(), k);
-        QCoreApplication::processEvents();
-    }
-    void type(const QString& text) const {
-        for (QChar c : text) {
-            const Qt::Key k = c.isDigit() ? Qt::Key(Qt::Key_0 + c.digitValue()) : Qt::Key_unknown;
-            QWidget* popup = QApplication::activePopupWidget();
-            if (popup && !popup->focusWidget() && QApplication::focusWidget()) {
-                // The offscreen platform gives a calendar that dropped down no focus of its
-                // own, so the window system would hand its keys to the popup frame; typing
-                // goes on in the cell, as the calendar forwards it on a real display.
-                QTest::sendKeyEvent(QTest::KeyAction::Click, QApplication::focusWidget(), k,
-                                    QString(c), Qt::NoModifier);
-            } else {
-                QTest::sendKeyEvent(QTest::KeyAction::Click, handle(), k, QString(c),
-                                    Qt::NoModifier);
-            }
-            QCoreApplication::processEvents();
-        }
-    }
+    void click(QWidget* w) const { userinput::click(w); }
+    void key(Qt::Key k) const { userinput::key(k); }
+    void type(const QString& text) const { userinput::type(text); }
 };
 
-// Types into the grid's current cell and moves on with Tab, closing a list or calendar that
-// dropped down with Esc first, as a keyboard user does.
-void typeCell(const AtWindow& at, DataGrid* grid, const QString& text) {
+// Types into the grid's current cell and moves on with Tab, which takes what the cell shows
+// also while its list or calendar is down, as a keyboard user does.
+void typeCell(const AtWindow& at, DataGrid*, const QString& text) {
     at.type(text);
-    if (CellEditor* e = grid->currentEditor(); e && e->isDropDownVisible())
-        at.key(Qt::Key_Escape);
     at.key(Qt::Key_Tab);
 }
 } // namespace

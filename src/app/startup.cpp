@@ -123,17 +123,17 @@ bool Startup::quickSteps() {
             provideLists({m_context.programFolder, m_shippedLists});
         });
     bool created = false;
-    const bool ok = writeEntry(m_context) == Registration::Done && guarded(m_context.dialogs, [&] {
-                        books::removeStaleCreations(m_books, QDateTime::currentDateTime());
-                        books::removeBackupLeftovers(m_books);
-                        lists::removeStaleRewrites(m_context.programFolder,
-                                                   QDateTime::currentDateTime());
-                        try {
-                            created = schema::createDatabase(m_books);
-                        } catch (const AppError& e) {
-                            throw readFailure(e);
-                        }
-                    });
+    const bool ok =
+        writeEntry(m_context) == Registration::Done && guarded(m_context.dialogs, [&] {
+            books::removeStaleCreations(m_books, QDateTime::currentDateTime());
+            books::removeBackupLeftovers(m_books);
+            lists::removeStaleRewrites(m_context.programFolder, QDateTime::currentDateTime());
+            try {
+                created = schema::createDatabase(m_books);
+            } catch (const AppError& e) {
+                throw readFailure(e);
+            }
+        });
     if (!ok) {
         // Every window stays locked for this run: the stored password stays unread.
         markReady();

@@ -1,9 +1,8 @@
 #include "import/readbill.h"
 
 #include "import/bankstatement.h"
-#include "import/qifstatement.h"
-
 #include "import/billreaders.h"
+#include "import/qifstatement.h"
 #include "platform/apperror.h"
 
 #include <QFile>

@@ -205,7 +205,8 @@ void LedgerWindow::importBills() {
     // Unsaved changes are saved or dropped first: the import writes the books directly.
     if (dataset()->isEditing() || dataset()->hasPendingChanges()) {
         const Dialogs::Answer a = context().dialogs.message(
-            QStringLiteral("导入账单"), QStringLiteral("收支记录有未保存的修改，先保存再导入吗？选“否”将取消这些修改。"),
+            QStringLiteral("导入账单"),
+            QStringLiteral("收支记录有未保存的修改，先保存再导入吗？选“否”将取消这些修改。"),
             Dialogs::Buttons::YesNo, Dialogs::Icon::Question, Dialogs::Answer::Yes);
         if (a == Dialogs::Answer::Yes) {
             saveAll();
