@@ -108,6 +108,10 @@ void TestImportRules::skipped_data() {
                                     << billRow("2024-01-02", "/", "2000.00", "/",
                                                "转入零钱通-来自工商银行(9876)", "", "支付成功")
                                     << "不计收支";
+    BillRow transfer = billRow("2013-10-23", "支出", "50.00", "Transfer to credit card");
+    transfer.transfer = true;
+    transfer.category = QStringLiteral("[My Cc]");
+    QTest::newRow("qif transfer to an own account") << Source::Qif << transfer << "转账";
     QTest::newRow("wechat paid") << W
                                  << billRow("2024-01-02", "支出", "1.00", "x", "商户消费", "",
                                             "支付成功")

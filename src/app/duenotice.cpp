@@ -15,35 +15,23 @@ namespace {
 
 const QString kDate = QStringLiteral("yyyy-MM-dd");
 
-QSqlQuery select(QSqlDatabase db, const QString& sql, const QVariantList& values) {
-    QSqlQuery q(db);
-    q.setForwardOnly(true);
-    if (!q.prepare(sql))
-        throwSqlError(q.lastError());
-    for (const QVariant& v : values)
-        q.addBindValue(v);
-    if (!q.exec())
-        throwSqlError(q.lastError());
-    return q;
-}
-
 duelist::DueList readWith(QSqlDatabase db, const QDate& today, int daysAhead) {
     QList<duelist::Deposit> deposits;
-    QSqlQuery d = select(db,
-                         QStringLiteral("select bankuser, bankname, totalmoney, enddate from "
-                                        "saving where enddate >= ? and enddate <= ?"),
-                         {today.addDays(-duelist::kDaysBack).toString(kDate),
-                          today.addDays(daysAhead).toString(kDate)});
+    QSqlQuery d = runBound(db,
+                           QStringLiteral("select bankuser, bankname, totalmoney, enddate from "
+                                          "saving where enddate >= ? and enddate <= ?"),
+                           {today.addDays(-duelist::kDaysBack).toString(kDate),
+                            today.addDays(daysAhead).toString(kDate)});
     while (d.next())
         deposits << duelist::Deposit{d.value(0).toString(), d.value(1).toString(),
                                      d.value(2).toDouble(),
                                      QDate::fromString(d.value(3).toString(), kDate)};
     QList<duelist::Loan> loans;
-    QSqlQuery l = select(db,
-                         QStringLiteral("select action, listman, money, hopedate, flag from "
-                                        "borrow where flag = 0 and hopedate < ? and "
-                                        "action in ('借给别人', '问别人借')"),
-                         {today.toString(kDate)});
+    QSqlQuery l = runBound(db,
+                           QStringLiteral("select action, listman, money, hopedate, flag from "
+                                          "borrow where flag = 0 and hopedate < ? and "
+                                          "action in ('借给别人', '问别人借')"),
+                           {today.toString(kDate)});
     while (l.next())
         loans << duelist::Loan{l.value(0).toString(), l.value(1).toString(), l.value(2).toDouble(),
                                QDate::fromString(l.value(3).toString(), kDate),

@@ -93,3 +93,15 @@ Connection::~Connection() {
 QSqlDatabase Connection::database() const {
     return QSqlDatabase::database(m_name, false);
 }
+
+QSqlQuery runBound(QSqlDatabase db, const QString& sql, const QVariantList& values) {
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    if (!q.prepare(sql))
+        throwSqlError(q.lastError());
+    for (const QVariant& v : values)
+        q.addBindValue(v);
+    if (!q.exec())
+        throwSqlError(q.lastError());
+    return q;
+}

@@ -3,6 +3,7 @@
 #include "data/bookslocation.h"
 
 #include <QSqlDatabase>
+#include <QVariantList>
 #include <QString>
 
 // One named connection to the books of this run. Each dataset owns one; the connection is
@@ -35,3 +36,8 @@ private:
 // Throws AppError with the text of `error` when it is an error.
 class QSqlError;
 [[noreturn]] void throwSqlError(const QSqlError& error);
+
+// Runs `sql` on `db` with `values` bound to its placeholders in order, forward only; throws
+// AppError with the data layer's text when it cannot be prepared or run.
+class QSqlQuery;
+QSqlQuery runBound(QSqlDatabase db, const QString& sql, const QVariantList& values = {});

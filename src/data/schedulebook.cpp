@@ -9,28 +9,16 @@
 namespace schedulebook {
 namespace {
 
-QSqlQuery run(QSqlDatabase db, const QString& sql, const QVariantList& values = {}) {
-    QSqlQuery q(db);
-    q.setForwardOnly(true);
-    if (!q.prepare(sql))
-        throwSqlError(q.lastError());
-    for (const QVariant& v : values)
-        q.addBindValue(v);
-    if (!q.exec())
-        throwSqlError(q.lastError());
-    return q;
-}
-
 const QString kDateFormat = QStringLiteral("yyyy-MM-dd");
 
 } // namespace
 
 QList<Schedule> readSchedules(QSqlDatabase db) {
     QSqlQuery q =
-        run(db, QStringLiteral("select s.id, s.sz, s.szdl, s.szxl, s.money, s.zffs, s.memo, "
-                               "s.every, s.day, s.firstdate, s.lastdate, "
-                               "(select max(occurrence) from scheduleentered e "
-                               "where e.scheduleid = s.id) from schedule s order by s.id"));
+        runBound(db, QStringLiteral("select s.id, s.sz, s.szdl, s.szxl, s.money, s.zffs, s.memo, "
+                                    "s.every, s.day, s.firstdate, s.lastdate, "
+                                    "(select max(occurrence) from scheduleentered e "
+                                    "where e.scheduleid = s.id) from schedule s order by s.id"));
     QList<Schedule> out;
     while (q.next()) {
         Schedule s;
@@ -71,8 +59,8 @@ void markEntered(QSqlDatabase db, const QList<std::pair<qint64, QDate>>& occurre
 Notice readNotice(QSqlDatabase db) {
     if (!db.tables().contains(QStringLiteral("duenotice")))
         return {}; // books from before the reminder, that could not take its table
-    QSqlQuery q =
-        run(db, QStringLiteral("select daysahead, lasttold from duenotice order by id limit 1"));
+    QSqlQuery q = runBound(
+        db, QStringLiteral("select daysahead, lasttold from duenotice order by id limit 1"));
     Notice n;
     n.daysAhead = schema::kInitialDaysAhead;
     if (q.next()) {
@@ -88,16 +76,16 @@ Notice readNotice(QSqlDatabase db) {
 namespace {
 // Writes one column of the single row, making the row when it is missing.
 void setNoticeValue(QSqlDatabase db, const QString& column, const QVariant& value) {
-    QSqlQuery q = run(db,
-                      QStringLiteral("update duenotice set %1 = ? where id = (select min(id) "
-                                     "from duenotice)")
-                          .arg(column),
-                      {value});
+    QSqlQuery q = runBound(db,
+                           QStringLiteral("update duenotice set %1 = ? where id = (select min(id) "
+                                          "from duenotice)")
+                               .arg(column),
+                           {value});
     if (q.numRowsAffected() > 0)
         return;
-    run(db, QStringLiteral("insert into duenotice (daysahead, lasttold) values (?, ?)"),
-        {column == QStringLiteral("daysahead") ? value : QVariant(schema::kInitialDaysAhead),
-         column == QStringLiteral("lasttold") ? value : QVariant()});
+    runBound(db, QStringLiteral("insert into duenotice (daysahead, lasttold) values (?, ?)"),
+             {column == QStringLiteral("daysahead") ? value : QVariant(schema::kInitialDaysAhead),
+              column == QStringLiteral("lasttold") ? value : QVariant()});
 }
 } // namespace
 

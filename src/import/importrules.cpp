@@ -61,6 +61,9 @@ std::optional<QString> skipReason(Source source, const BillRow& row) {
         (status.startsWith(QStringLiteral("提现失败")) || status == QStringLiteral("对方已退还") ||
          status == QStringLiteral("已退还")))
         return QStringLiteral("已取消：") + status;
+    // A statement's own mark of a move between the user's accounts (QIF "[Account]").
+    if (row.transfer)
+        return QStringLiteral("转账：%1（自己账户之间的转移）").arg(row.category);
     if (direction.isEmpty())
         return QStringLiteral("不计收支：") +
                (meaningful(row.kind).isEmpty() ? meaningful(row.goods) : meaningful(row.kind)) +

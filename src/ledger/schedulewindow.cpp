@@ -1,6 +1,7 @@
 #include "ledger/schedulewindow.h"
 
 #include "data/tabledataset.h"
+#include "ledger/ledgerwindow.h"
 #include "lists/gbk.h"
 #include "lists/listfiles.h"
 #include "platform/apperror.h"
@@ -13,30 +14,16 @@
 
 QList<GridColumn> scheduleColumns() {
     const Qt::Alignment center = Qt::AlignCenter;
-    const Qt::Alignment left = Qt::AlignLeft | Qt::AlignVCenter;
-    return {
+    QList<GridColumn> columns{
         {QStringLiteral("开始日期"), QStringLiteral("firstdate"), 80, ColumnKind::Date, {}, center},
         {QStringLiteral("结束日期"), QStringLiteral("lastdate"), 80, ColumnKind::Date, {}, center},
         {QStringLiteral("周期"), QStringLiteral("every"), 44, ColumnKind::PickList,
          recurrence::everyTexts(), center},
         {QStringLiteral("日"), QStringLiteral("day"), 44, ColumnKind::Text, {}, center},
-        {QStringLiteral("收支"),
-         QStringLiteral("sz"),
-         44,
-         ColumnKind::PickList,
-         {QStringLiteral("收入"), QStringLiteral("支出")},
-         center},
-        {QStringLiteral("大类"), QStringLiteral("szdl"), 72, ColumnKind::PickList, {}, left},
-        {QStringLiteral("细类"), QStringLiteral("szxl"), 72, ColumnKind::PickList, {}, left},
-        {QStringLiteral("金额"),
-         QStringLiteral("money"),
-         60,
-         ColumnKind::Amount,
-         {},
-         Qt::AlignRight | Qt::AlignVCenter},
-        {QStringLiteral("支付方式"), QStringLiteral("zffs"), 66, ColumnKind::PickList, {}, left},
-        {QStringLiteral("备注"), QStringLiteral("memo"), 80, ColumnKind::Text, {}, left},
     };
+    // Then the ledger row it brings, as the ledger shows it (without the ledger's date).
+    columns += ledgerColumns().mid(1);
+    return columns;
 }
 
 ScheduleWindow::ScheduleWindow(const Context& context, QWidget* parent)
