@@ -615,7 +615,8 @@ void TestBankReaders::notAStatement_data() {
     QTest::newRow("empty") << QByteArray();
     QTest::newRow("binary") << QByteArray("PK\x03\x04\0\0\x01\x02", 8);
     QTest::newRow("one word") << QByteArray("hello");
-    QTest::newRow("zip of xlsx") << QByteArray("PK\x03\x04 word/document.xml\0", 26);
+    const char zipOfDocument[] = "PK\x03\x04 word/document.xml";
+    QTest::newRow("zip of xlsx") << QByteArray(zipOfDocument, sizeof zipOfDocument);
 }
 
 void TestBankReaders::notAStatement() {

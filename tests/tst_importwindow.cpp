@@ -28,6 +28,8 @@ void whenImportWindowShows(std::function<void(ImportWindow*)> step) {
             QTimer::singleShot(10, *poll);
             return;
         }
+        // The stored function holds the pointer to itself: let it go, or it never goes.
+        *poll = nullptr;
         step(w);
     };
     QTimer::singleShot(0, *poll);
