@@ -137,3 +137,60 @@ void fillSampleSchedules(const QString& databasePath) {
                           "(1, '2026-12-01'), (2, '2026-12-01'), (3, '2026-12-08'), "
                           "(4, '2025-12-05')"));
 }
+
+bills::BillFile sampleBill() {
+    struct Row {
+        const char* date;
+        const char* time;
+        const char* direction;
+        qint64 cents;
+        const char* kind;
+        const char* counterparty;
+        const char* goods;
+        const char* method;
+        const char* status;
+        const char* txno;
+    };
+    const Row rows[] = {
+        {"2026-11-02", "08:12:40", "支出", 1850, "餐饮美食", "肯德基", "早餐套餐", "花呗",
+         "交易成功", "2026110222001"},
+        {"2026-11-03", "19:05:11", "支出", 2630, "交通出行", "滴滴出行", "快车", "余额宝",
+         "交易成功", "2026110322002"},
+        {"2026-11-05", "12:30:02", "支出", 4280, "餐饮美食", "美团外卖", "午餐",
+         "招商银行储蓄卡(1111)", "交易成功", "2026110522003"},
+        {"2026-11-08", "10:00:00", "收入", 20000, "转账红包", "张伟", "还款", "余额", "交易成功",
+         "2026110822004"},
+        {"2026-11-10", "21:44:19", "支出", 12900, "日用百货", "超市发", "日用品", "花呗",
+         "交易成功", "2026111022005"},
+        {"2026-11-10", "21:50:03", "不计收支", 3000, "退款", "超市发", "退款-日用品", "花呗",
+         "退款成功", "2026111022005_1"},
+        {"2026-11-12", "09:15:37", "不计收支", 50000, "投资理财", "余额宝", "转入余额宝", "余额",
+         "交易成功", "2026111222006"},
+        {"2026-11-15", "00:00:00", "不计收支", 37, "投资理财", "余额宝", "收益发放", "余额宝",
+         "交易成功", "2026111522007"},
+        {"2026-11-18", "14:02:55", "支出", 9900, "文化休闲", "万达影城", "电影票", "",
+         "交易关闭", "2026111822008"},
+        {"2026-11-20", "18:30:21", "支出", 56800, "家居家装", "宜家家居", "书架",
+         "交通银行信用卡(7449)", "交易成功", "2026112022009"},
+    };
+    bills::BillFile bill;
+    bill.source = bills::Source::Alipay;
+    bill.layout = QStringLiteral("2023");
+    int line = 25;
+    for (const Row& r : rows) {
+        bills::BillRow row;
+        row.line = line++;
+        row.date = QDate::fromString(QString::fromUtf8(r.date), Qt::ISODate);
+        row.time = QString::fromUtf8(r.time);
+        row.direction = QString::fromUtf8(r.direction);
+        row.cents = r.cents;
+        row.kind = QString::fromUtf8(r.kind);
+        row.counterparty = QString::fromUtf8(r.counterparty);
+        row.goods = QString::fromUtf8(r.goods);
+        row.method = QString::fromUtf8(r.method);
+        row.status = QString::fromUtf8(r.status);
+        row.transactionNo = QString::fromUtf8(r.txno);
+        bill.rows << row;
+    }
+    return bill;
+}

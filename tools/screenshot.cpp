@@ -4,12 +4,16 @@
 //     window: main | loans | ledger | savings | query-month | query-analysis |
 //             charts (page: 0 to 5) | settings (page: syspage | szpage, the default | cxpage) |
 //             schedule (定期收支) | ledger-due (the ledger with recurring entries brought in) |
-//             main-due (the main window telling what falls due)
+//             main-due (the main window telling what falls due) |
+//             import (page: a bill file; without one, a small bill of the sample kind)
 #include "app/mainwindow.h"
 #include "data/datasourceentry.h"
 #include "data/schema.h"
+#include "import/readbill.h"
+#include "importer/importwindow.h"
 #include "ledger/ledgerwindow.h"
 #include "ledger/schedulewindow.h"
+#include "platform/apperror.h"
 #include "platform/clock.h"
 #include "platform/context.h"
 #include "platform/widgets/look.h"
@@ -56,6 +60,7 @@ int main(int argc, char* argv[]) {
     const QString which = QString::fromLocal8Bit(argv[1]);
     const QString out = QString::fromLocal8Bit(argv[argc - 1]);
     std::unique_ptr<QWidget> w;
+    std::unique_ptr<BillImport> import;
     if (which == QLatin1String("main"))
         w = std::make_unique<MainWindow>(context, QString(), MainWindow::Windows{});
     else if (which == QLatin1String("ledger"))
@@ -88,6 +93,18 @@ int main(int argc, char* argv[]) {
         if (auto* majors = settings->findChild<QListWidget*>(QStringLiteral("szListBox")))
             majors->setCurrentRow(0);
         w = std::move(settings);
+    } else if (which == QLatin1String("import")) {
+        const QString bill = argc > 3 ? QString::fromLocal8Bit(argv[2]) : QString();
+        try {
+            import = std::make_unique<BillImport>(db, program);
+            w = std::make_unique<ImportWindow>(
+                context, *import,
+                bill.isEmpty() ? QStringLiteral("支付宝交易明细(20261101-20261130).csv") : bill,
+                bill.isEmpty() ? sampleBill() : bills::readBillFile(bill, {}));
+        } catch (const AppError& e) {
+            std::fprintf(stderr, "%s\n", qPrintable(e.text()));
+            return 1;
+        }
     } else {
         std::fprintf(stderr, "unknown window\n");
         return 2;

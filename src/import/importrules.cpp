@@ -1,6 +1,7 @@
 #include "import/importrules.h"
 
 #include "import/billtext.h"
+#include "import/statedtotals.h"
 
 #include <QRegularExpression>
 
@@ -155,41 +156,6 @@ Category suggestCategory(const QString& direction, const BillRow& row, const Cat
     return map.lookup(direction, meaningful(row.kind), counterparty, lists);
 }
 
-QString totalsCheck(const BillFile& bill) {
-    if (!bill.stated)
-        return {};
-    int incomeCount = 0, expenseCount = 0;
-    qint64 income = 0, expense = 0;
-    for (const BillRow& row : bill.rows) {
-        const QString d = directionOf(row);
-        if (d == kIncome) {
-            ++incomeCount;
-            income += row.cents;
-        } else if (d == kExpenditure) {
-            ++expenseCount;
-            expense += row.cents;
-        }
-    }
-    QStringList problems;
-    const auto compare = [&](const QString& what, int statedCount, qint64 stated, int count,
-                             qint64 read) {
-        if (statedCount == count && stated == read)
-            return;
-        problems << QStringLiteral("%1应为 %2 笔 %3 元，读到 %4 笔 %5 元（差 %6 元）")
-                        .arg(what)
-                        .arg(statedCount)
-                        .arg(centsText(stated))
-                        .arg(count)
-                        .arg(centsText(read), centsText(stated - read));
-    };
-    compare(kIncome, bill.stated->incomeCount, bill.stated->incomeCents, incomeCount, income);
-    compare(kExpenditure, bill.stated->expenseCount, bill.stated->expenseCents, expenseCount,
-            expense);
-    if (problems.isEmpty())
-        return {};
-    return QStringLiteral("账单未读完整：") + problems.join(QStringLiteral("；"));
-}
-
 PreviewTotals totalsOf(const Preview& preview) {
     PreviewTotals t;
     for (const PreviewRow& row : preview.rows) {
@@ -216,7 +182,7 @@ Preview previewBill(const BillFile& bill, const CategoryLists& lists, const Cate
     Preview preview;
     preview.source = bill.source;
     preview.unreadable = bill.unreadable;
-    preview.totalsProblem = totalsCheck(bill);
+    preview.totalsProblem = statedTotalsProblem(bill).value_or(QString());
     const Source source = bill.source;
     const qsizetype n = bill.rows.size();
     QHash<QString, int> known = books.keys;

@@ -111,8 +111,5 @@ qint64 statedRefund(const BillRow& row);
 // mapping table, else none; only categories in `lists`.
 Category suggestCategory(const QString& direction, const BillRow& row, const CategoryLists& lists,
                          const CategoryMap& map, const BooksKnowledge& books);
-// The difference between the rows and the totals the file states, as the preview says it;
-// empty when they agree or the file states none.
-QString totalsCheck(const BillFile& bill);
 
 } // namespace bills

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # A person at a real display: the real program under Xvfb with a window manager, driven by
 # real key presses through the X server (XTest, via xdotool). Types a ledger entry, a savings
-# deposit and a loan cell by cell, reaches 保存 by keyboard, and reads the books.
+# deposit and a loan cell by cell, reaches 保存 by keyboard, and reads the books; then imports
+# a bill through 导入, changing a category in the preview, and imports the same bill again.
 # Usage: display_smoke.sh PROGRAM LISTS_FOLDER
 set -euo pipefail
 
@@ -26,6 +27,8 @@ trap cleanup EXIT
 mkdir -p "$work/program" "$work/home"
 cp "$program" "$work/program/teloq"
 cp -r "$lists" "$work/program/txt"
+# The import's category table, where the build keeps it beside the program.
+if [ -d "$(dirname "$program")/share" ]; then cp -r "$(dirname "$program")/share" "$work/program/share"; fi
 export HOME="$work/home" ODBCINI="$work/odbc.ini" QT_QPA_PLATFORM=xcb LC_ALL=C.UTF-8
 # Under the sanitizer build: the X client libraries hand strndup buffers without a final NUL,
 # which strict string checks take for an overflow; the program's own code is checked as usual.
@@ -45,8 +48,12 @@ fail() {
         echo "--- what the program wrote:" >&2
         tail -n 40 "$work/teloq.log" >&2
     fi
-    if [ -n "${TELOQ_SMOKE_SHOTS:-}" ]; then import -window root "$TELOQ_SMOKE_SHOTS/failure.png" || true; fi
+    shot failure
     exit 1
+}
+# With TELOQ_SMOKE_SHOTS set to a folder, a picture of the screen (ImageMagick's import).
+shot() {
+    if [ -n "${TELOQ_SMOKE_SHOTS:-}" ]; then import -window root "$TELOQ_SMOKE_SHOTS/$1.png" || true; fi
 }
 
 # Waits for a visible window with exactly this title and gives it the keyboard.
@@ -102,7 +109,20 @@ expect() {
     fail "books say '$got' for '$1', expected '$2'"
 }
 
-carryKeysyms 支出 餐饮 午餐 现金 同事聚餐 张三 整存整取一年 借给别人 李四 饭钱
+carryKeysyms 支出 餐饮 午餐 现金 同事聚餐 张三 整存整取一年 借给别人 李四 饭钱 娱乐
+
+# A small Alipay bill as the app delivers it (GBK, a preamble, order numbers ending in a TAB).
+bill="$work/alipay.csv"
+tab=$'\t'
+iconv -f UTF-8 -t GBK >"$bill" <<CSV
+支付宝交易明细
+------------------------------------------------------------------------------------
+交易时间,交易分类,交易对方,对方账号,商品说明,收/支,金额,收/付款方式,交易状态,交易订单号,商家订单号,备注,
+2026-12-01 08:12:40,餐饮美食,肯德基,/,早餐套餐,支出,18.50,花呗,交易成功,2026120122001${tab},M1${tab},,
+2026-12-02 19:05:11,交通出行,滴滴出行,/,快车,支出,26.30,余额宝,交易成功,2026120222002${tab},M2${tab},,
+2026-12-03 10:00:00,转账红包,张伟,/,还款,收入,200.00,余额,交易成功,2026120322003${tab},,,
+2026-12-04 09:15:37,投资理财,余额宝,/,转入余额宝,不计收支,500.00,余额,交易成功,2026120422004${tab},,,
+CSV
 "$work/program/teloq" >"$work/teloq.log" 2>&1 &
 pids+=($!)
 window Quenvard >/dev/null
@@ -175,4 +195,45 @@ expect "select borrowdate, action, money, listman, hopedate, flag, memo from bor
     "2026-12-01|借给别人|500.0|李四|2026-12-31|1|饭钱"
 keys ctrl+w
 window Quenvard >/dev/null
-echo "display smoke: ledger entry, savings deposit and loan typed and saved by keyboard"
+
+# Import: 导入 by its shortcut, the bill's path typed into the file dialog, the preview with
+# the first row's 大类 changed by typing into the cell, and 导入 by Enter (the default button).
+# The main window's focus is on 借贷管理; 收支管理 is the button before it.
+keys shift+Tab Return
+window 收支管理 >/dev/null
+keys ctrl+i
+window 导入账单 >/dev/null
+xdotool type --delay 20 "$bill"
+keys Return
+sleep 1
+window 导入账单 >/dev/null
+shot import-preview
+keys Right Right Right
+typed 娱乐
+shot import-category
+# Enter takes the chosen 大类 and closes its list; Enter again presses 导入.
+keys Return
+shot import-taken
+keys Return
+expect "select count(*) from importbatch" "1"
+expect "select m.adddate, m.sz, m.szdl, coalesce(m.szxl, ''), m.money, m.zffs from mysalary m \
+join importentry e on e.salaryid = m.id where m.sz = '支出' order by m.adddate" \
+    "2026-12-01|支出|娱乐||18.5|支付宝
+2026-12-02|支出|交通|打车|26.3|支付宝"
+expect "select count(*) from importentry" "3"
+window 收支管理 >/dev/null
+
+# The same bill again: every row is a duplicate, and 导入 adds nothing.
+keys ctrl+i
+window 导入账单 >/dev/null
+xdotool type --delay 20 "$bill"
+keys Return
+sleep 1
+window 导入账单 >/dev/null
+keys Return
+window 收支管理 >/dev/null
+expect "select count(*) from importbatch" "1"
+expect "select count(*) from mysalary" "4"
+keys alt+F4
+window Quenvard >/dev/null
+echo "display smoke: ledger entry, savings deposit and loan typed and saved by keyboard; a bill imported"
