@@ -66,6 +66,7 @@ struct ImportState {
 void removeImports(RawDb& db, const BooksFacts& facts) {
     restoreLedger(db, facts);
     db.run(QStringLiteral("delete from importentry"));
+    db.run(QStringLiteral("delete from importseen"));
     db.run(QStringLiteral("delete from importbatch"));
 }
 
@@ -82,6 +83,14 @@ QList<Action> importActions(const BooksFacts& facts) {
             "select e.rowkey, e.txno, e.merchantno, e.counterparty, m.id, m.sz, m.szdl, m.szxl "
             "from importentry e join mysalary m on m.id = e.salaryid where e.source = '支付宝' "
             "order by m.adddate desc, e.id desc"));
+        // The rows of other sources around the bill's dates.
+        f.db().run(QStringLiteral("select count(*) from sqlite_master where type = 'table' and "
+                                  "name = 'importseen'"));
+        f.db().run(QStringLiteral(
+            "select s.salaryid, s.source, s.adddate, s.cents, s.direction, s.method, s.bank, "
+            "s.account, s.rowtext, coalesce(m.memo, s.memo) from importseen s left join mysalary "
+            "m on m.id = s.salaryid where s.adddate between '2026-01-29' and '2027-01-03' order "
+            "by s.adddate, s.id"));
     };
 
     // The preview of a bill of 10 000 rows over the books (the bill as its reader returns it).
@@ -149,6 +158,29 @@ QList<Action> importActions(const BooksFacts& facts) {
                     record.bindText(3, r.counterparty);
                     record.bindText(4, r.merchantNo);
                     record.exec();
+                }
+                // The rows as stated, for statements of other sources.
+                db.run(QStringLiteral("select rowkey, salaryid from importentry where batchid = "
+                                      "1 order by id"));
+                RawStatement seen(db, QStringLiteral("insert into importseen (batchid, salaryid, "
+                                                     "source, rowkey, adddate, cents, direction, "
+                                                     "method, bank, account, rowtext, memo) "
+                                                     "values (1, ?, '支付宝', ?, ?, ?, ?, ?, "
+                                                     "null, null, ?, ?)"));
+                qint64 salaryId = db.integer(QStringLiteral("select min(salaryid) from "
+                                                            "importentry where batchid = 1"));
+                for (const bills::PreviewRow& r : state->preview.rows) {
+                    if (r.state != bills::RowState::New || !r.ticked)
+                        continue;
+                    seen.bindInteger(1, salaryId++);
+                    seen.bindText(2, r.key);
+                    seen.bindText(3, r.asStated.date.toString(Qt::ISODate));
+                    seen.bindInteger(4, r.asStated.cents);
+                    seen.bindText(5, r.asStated.direction);
+                    seen.bindText(6, r.asStated.method);
+                    seen.bindText(7, r.asStated.text);
+                    seen.bindText(8, r.asStated.memo);
+                    seen.exec();
                 }
             }
             db.run(QStringLiteral("commit"));

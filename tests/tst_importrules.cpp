@@ -76,6 +76,7 @@ private slots:
     void yieldAndFee();
     void unknownKindImportsByDirection();
     void duplicates();
+    void acrossSources();
     void statedTotals();
 };
 
@@ -450,6 +451,71 @@ void TestImportRules::duplicates() {
     BillRow later = a;
     later.time = QStringLiteral("12:00:01");
     QVERIFY(rowKey(later) != rowKey(a));
+}
+
+// Rows another source has: a card payment on the statement is 可能重复 and unticked; a row
+// the books hold from this source stays 重复; the fee of a withdrawal whose other end is on the
+// statement stays an entry; the remembered rows are the entries and the move to the bank.
+void TestImportRules::acrossSources() {
+    const BillRow again = billRow("2024-03-10", "支出", "12.00", "某餐厅", "", "w1", "支付成功",
+                                  "工商银行储蓄卡(9876)");
+    const BillRow card = billRow("2024-03-10", "支出", "30.00", "某店", "", "w2", "支付成功",
+                                 "工商银行储蓄卡(9876)");
+    BillRow withdrawal = billRow("2024-03-10", "/", "100.10", "工商银行(9876)", "零钱提现", "w3",
+                                 "提现已到账", "工商银行储蓄卡(9876)");
+    withdrawal.note = QStringLiteral("服务费¥0.10");
+    BillRow plain = withdrawal;
+    plain.note.clear();
+    plain.cents = 5000;
+    plain.transactionNo = QStringLiteral("w4");
+    auto bankEntry = [](const char* date, const char* direction, qint64 cents) {
+        ImportedEntry e;
+        e.id = cents;
+        e.source = Source::Icbc;
+        e.date = QDate::fromString(QString::fromLatin1(date), Qt::ISODate);
+        e.direction = QString::fromUtf8(direction);
+        e.cents = cents;
+        e.bank = QStringLiteral("工商银行");
+        e.account = QStringLiteral("6222****9876");
+        e.text = QStringLiteral("消费 财付通");
+        e.memo = QStringLiteral("财付通");
+        return e;
+    };
+    BooksKnowledge books;
+    books.keys.insert(rowKey(again), 1);
+    books.otherSources = {bankEntry("2024-03-11", "支出", 1200),
+                          bankEntry("2024-03-12", "支出", 3000),
+                          bankEntry("2024-03-10", "收入", 10000)};
+    const Preview p = previewOf(Source::WeChat, {again, card, withdrawal, plain}, books);
+    QCOMPARE(p.rows[0].state, RowState::Duplicate);
+    QCOMPARE(p.rows[0].status, QStringLiteral("重复"));
+    QCOMPARE(p.rows[0].cross, CrossKind::None);
+    QCOMPARE(p.rows[1].state, RowState::New);
+    QCOMPARE(p.rows[1].cross, CrossKind::PossibleDuplicate);
+    QVERIFY(!p.rows[1].ticked);
+    QCOMPARE(p.rows[1].status,
+             QStringLiteral("可能重复：已导入 工商银行 2024-03-12 支出 30.00 元 财付通"));
+    QCOMPARE(p.rows[2].state, RowState::New); // the fee
+    QCOMPARE(p.rows[2].cross, CrossKind::None);
+    QVERIFY(p.rows[2].ticked);
+    QCOMPARE(p.rows[3].state, RowState::Skipped);
+    const PreviewTotals t = totalsOf(p);
+    QCOMPARE(t.entries, 1);
+    QCOMPARE(t.duplicates, 1);
+    QCOMPARE(t.possibleDuplicates, 1);
+    QCOMPARE(t.skipped, 1);
+    // Remembered: the fee's row as stated (the whole withdrawal) and the plain withdrawal.
+    const QList<ImportedEntry> remembered = rememberedRows(p);
+    QCOMPARE(remembered.size(), 2);
+    QCOMPARE(remembered[0].cents, qint64(10010));
+    QCOMPARE(remembered[0].method, QStringLiteral("工商银行储蓄卡(9876)"));
+    QCOMPARE(remembered[1].cents, qint64(5000));
+    // Ticked, the possible duplicate counts as a new entry.
+    Preview ticked = p;
+    ticked.rows[1].ticked = true;
+    QCOMPARE(totalsOf(ticked).entries, 2);
+    QCOMPARE(totalsOf(ticked).possibleDuplicates, 0);
+    QCOMPARE(rememberedRows(ticked).size(), 3);
 }
 
 void TestImportRules::statedTotals() {

@@ -1,17 +1,21 @@
 // The import window from the ledger: 导入 → a bill file → the preview → a changed category →
 // 导入 → the entries in the ledger; the same file again gives no new entries; take-back; the
-// password of a zip; unsaved ledger changes first.
+// password of a zip; unsaved ledger changes first; a card payment seen on the card's statement
+// too, shown 可能重复 and unticked until the user ticks it.
 #include "data/tabledataset.h"
 #include "importer/importmodel.h"
 #include "importer/importwindow.h"
 #include "ledger/ledgerwindow.h"
 #include "support/testbills.h"
 #include "support/testprogram.h"
+#include "support/userinput.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionViewItem>
 #include <QTableView>
 #include <QTableWidget>
 #include <QTest>
@@ -82,6 +86,7 @@ private slots:
     void takeBack_data();
     void takeBack();
     void zipPassword();
+    void possibleDuplicateTickedByUser();
 };
 
 void TestImportWindow::importThenAgainGivesNothingNew() {
@@ -257,6 +262,64 @@ void TestImportWindow::zipPassword() {
     f.window->button(QStringLiteral("importbtn"))->click();
     QVERIFY(f.program.dialogs.errors().isEmpty());
     QCOMPARE(f.stored(), 2);
+}
+
+void TestImportWindow::possibleDuplicateTickedByUser() {
+    Fixture f;
+    // The Alipay bill with a payment by card, imported first.
+    writeTestBill(f.bill, QStringLiteral("支付宝"),
+                  {QStringLiteral("2024-03-10,12:00:00,支出,25.00,日用百货,某超市,牙膏,"
+                                  "工商银行储蓄卡(9876),交易成功,t9,,")});
+    f.program.dialogs.chooseFileNext(f.bill);
+    whenImportWindowShows([&](ImportWindow* w) { f.button(w, "importok")->click(); });
+    f.window->button(QStringLiteral("importbtn"))->click();
+    QCOMPARE(f.stored(), 1);
+    // Then the card's statement with the same payment and a salary.
+    f.reader = [](const QString&, const bills::PasswordPrompt&) {
+        bills::BillFile bank;
+        bank.source = bills::Source::Icbc;
+        bank.account = QStringLiteral("6222****9876");
+        bank.rows << billRow("2024-03-11", "支出", "25.00", "支付宝（中国）网络技术有限公司",
+                             "消费", "fp:1", "", "")
+                  << billRow("2024-03-12", "收入", "8000.00", "某公司", "工资", "fp:2", "", "");
+        return bank;
+    };
+    f.program.dialogs.chooseFileNext(QStringLiteral("icbc.csv"));
+    bool seen = false;
+    whenImportWindowShows([&](ImportWindow* w) {
+        seen = true;
+        ImportModel* m = w->model();
+        const QModelIndex tick = m->index(0, ImportModel::Tick);
+        QCOMPARE(tick.data(Qt::CheckStateRole), QVariant(Qt::Unchecked));
+        QVERIFY(m->flags(tick) & Qt::ItemIsUserCheckable);
+        QVERIFY2(
+            m->index(0, ImportModel::Status)
+                .data()
+                .toString()
+                .startsWith(QStringLiteral("可能重复：已导入 支付宝 2024-03-10 支出 25.00 元")),
+            qPrintable(m->index(0, ImportModel::Status).data().toString()));
+        QCOMPARE(m->index(1, ImportModel::Tick).data(Qt::CheckStateRole), QVariant(Qt::Checked));
+        QCOMPARE(f.totals(w), QStringLiteral("新记录 1 条：收入 8000.00 元，支出 0.00 元；重复 0 "
+                                             "条；可能重复 1 条；跳过 0 条"));
+        // The user clicks the row's check box.
+        auto* grid = w->findChild<QTableView*>(QStringLiteral("importgrid"));
+        QStyleOptionViewItem option;
+        option.initFrom(grid->viewport());
+        option.rect = grid->visualRect(tick);
+        option.features |= QStyleOptionViewItem::HasCheckIndicator;
+        const QRect box =
+            grid->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, grid);
+        userinput::click(grid->viewport(), box.center());
+        QCOMPARE(tick.data(Qt::CheckStateRole), QVariant(Qt::Checked));
+        QCOMPARE(f.totals(w), QStringLiteral("新记录 2 条：收入 8000.00 元，支出 25.00 元；重复 0 "
+                                             "条；跳过 0 条"));
+        f.button(w, "importok")->click();
+    });
+    f.window->button(QStringLiteral("importbtn"))->click();
+    QVERIFY(seen);
+    QCOMPARE(
+        f.program.rows(QStringLiteral("select adddate, money from mysalary order by adddate")),
+        (QList<QStringList>{{"2024-03-10", "25"}, {"2024-03-11", "25"}, {"2024-03-12", "8000"}}));
 }
 
 QTEST_MAIN(TestImportWindow)

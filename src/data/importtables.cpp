@@ -26,6 +26,15 @@ void ensureImportTables(QSqlDatabase db) {
     // new entry, which taking back the import must never remove.
     run("create trigger if not exists importentry_forget after delete on mysalary begin delete "
         "from importentry where salaryid = old.id; end");
+    // The rows as their bills stated them, for statements of other sources imported later.
+    run("create table if not exists importseen (id integer primary key, batchid integer not "
+        "null, salaryid integer, source text, rowkey text, adddate text, cents integer, "
+        "direction text, method text, bank text, account text, rowtext text, memo text)");
+    run("create index if not exists importseen_batch on importseen(batchid)");
+    run("create index if not exists importseen_salary on importseen(salaryid)");
+    run("create index if not exists importseen_date on importseen(adddate)");
+    run("create trigger if not exists importseen_forget after delete on mysalary begin delete "
+        "from importseen where salaryid = old.id; end");
     q.finish();
     transaction.commit();
 }

@@ -52,10 +52,11 @@ void ensureSchedules(QSqlDatabase db);
 // start-up. Throws AppError when the file cannot take them.
 void ensureLedgerTotals(QSqlDatabase db);
 
-// Creates the two tables where imports of bills are recorded (importbatch: one row per import;
-// importentry: the bill rows each ledger entry came from) where they are missing, with a
-// trigger that forgets the record of an entry deleted from mysalary. Throws AppError when the
-// file cannot take them.
+// Creates the tables where imports of bills are recorded (importbatch: one row per import;
+// importentry: the bill rows each ledger entry came from; importseen: the rows as their bills
+// stated them, for matching statements of other sources) where they are missing, with
+// triggers that forget the records of an entry deleted from mysalary. Throws AppError when
+// the file cannot take them.
 void ensureImportTables(QSqlDatabase db);
 
 } // namespace schema

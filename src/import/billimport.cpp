@@ -1,7 +1,15 @@
 #include "import/billimport.h"
 
 #include "data/booksaccess.h"
+#include "import/importseen.h"
 #include "platform/apperror.h"
+
+namespace {
+
+// How far apart the dates of the same money on two sources may be (see matchAcrossSources).
+constexpr int kDaysAround = 3;
+
+} // namespace
 
 BillImport::BillImport(const QString& booksPath, const QString& programFolder)
     : m_connection(Connection::toFile(booksPath)), m_lists(bills::readCategoryLists(programFolder)),
@@ -10,10 +18,23 @@ BillImport::BillImport(const QString& booksPath, const QString& programFolder)
         importbooks::ensureTables(database());
 }
 
-bills::Preview BillImport::preview(const bills::BillFile& bill) const {
-    const bills::BooksKnowledge known = importbooks::hasTables(database())
-                                            ? importbooks::knowledgeOf(database(), bill.source)
-                                            : bills::BooksKnowledge{};
+bills::Preview BillImport::preview(const bills::BillFile& bill,
+                                   const QList<bills::ImportedEntry>& alsoSeen) const {
+    bills::BooksKnowledge known = importbooks::hasTables(database())
+                                      ? importbooks::knowledgeOf(database(), bill.source)
+                                      : bills::BooksKnowledge{};
+    // Another source's row matches within a few days of the bill's own rows.
+    QDate first, last;
+    for (const bills::BillRow& r : bill.rows) {
+        if (!r.date.isValid())
+            continue;
+        first = first.isValid() ? qMin(first, r.date) : r.date;
+        last = last.isValid() ? qMax(last, r.date) : r.date;
+    }
+    if (first.isValid())
+        known.otherSources = importbooks::rememberedBetween(database(), first.addDays(-kDaysAround),
+                                                            last.addDays(kDaysAround));
+    known.otherSources << alsoSeen;
     return bills::previewBill(bill, m_lists, m_map, known);
 }
 

@@ -21,8 +21,11 @@ public:
     QSqlDatabase database() const { return m_connection.database(); }
     const bills::CategoryLists& lists() const { return m_lists; }
 
-    // What becomes of each row of `bill` if it were imported now.
-    bills::Preview preview(const bills::BillFile& bill) const;
+    // What becomes of each row of `bill` if it were imported now: against the books, and
+    // against the rows of other sources the books remember around its dates and `alsoSeen`
+    // (the rows of earlier files of the same import that are not written yet).
+    bills::Preview preview(const bills::BillFile& bill,
+                           const QList<bills::ImportedEntry>& alsoSeen = {}) const;
     // Writes the ticked new rows in one transaction; returns the import's id (0 when nothing
     // was ticked). Read-only books refuse with the usual message.
     qint64 write(const QString& fileName, const bills::Preview& preview, const QDateTime& at);

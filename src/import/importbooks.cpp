@@ -3,6 +3,7 @@
 #include "data/connection.h"
 #include "data/schema.h"
 #include "data/transactionguard.h"
+#include "import/importseen.h"
 #include "platform/apperror.h"
 
 #include <QSqlError>
@@ -145,6 +146,7 @@ qint64 writeImportIn(QSqlDatabase db, const QString& file, const bills::Preview&
     entry.finish();
     record.finish();
     batch.finish();
+    rememberRows(db, batchId, preview);
     return batchId;
 }
 
@@ -157,6 +159,9 @@ int takeBack(QSqlDatabase db, qint64 batchId) {
     exec(q);
     const int removed = q.numRowsAffected();
     q.prepare(QStringLiteral("delete from importentry where batchid = ?"));
+    q.addBindValue(batchId);
+    exec(q);
+    q.prepare(QStringLiteral("delete from importseen where batchid = ?"));
     q.addBindValue(batchId);
     exec(q);
     q.prepare(QStringLiteral("delete from importbatch where id = ?"));

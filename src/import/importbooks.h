@@ -7,12 +7,13 @@
 #include <QSqlDatabase>
 #include <QString>
 
-// The books' record of imports, in two tables of their own beside mysalary:
+// The books' record of imports, in three tables of their own beside mysalary:
 //   importbatch (id, file, source, importedat, entries): one row per import;
 //   importentry (id, salaryid, batchid, source, txno, rowkey, counterparty, merchantno): one
 //     row per bill row that went into an entry (a refund netted into its original points to
 //     the original's entry too).
-// A trigger on mysalary forgets the record of an entry the user deletes.
+//   importseen: the rows as their bills stated them (see importseen.h).
+// Triggers on mysalary forget the records of an entry the user deletes.
 namespace importbooks {
 
 inline constexpr const char* kBatchTable = "importbatch";
@@ -47,7 +48,7 @@ qint64 writeImport(QSqlDatabase db, const QString& file, const bills::Preview& p
 qint64 writeImportIn(QSqlDatabase db, const QString& file, const bills::Preview& preview,
                      const QDateTime& importedAt);
 
-// Removes exactly the entries of import `batchId` and its record, in one transaction.
+// Removes exactly the entries of import `batchId` and its records, in one transaction.
 // Returns how many entries went.
 int takeBack(QSqlDatabase db, qint64 batchId);
 

@@ -61,6 +61,17 @@ QString stateText(const bills::PreviewRow& r) {
     return r.status;
 }
 
+// The rows left out because another source has them or they move money between the user's
+// own accounts, each with the entry it matches.
+void printCrossNotes(QTextStream& err, const QString& file, const bills::Preview& preview) {
+    for (const bills::PreviewRow& r : preview.rows)
+        if (r.cross != bills::CrossKind::None && !r.ticked)
+            err << QStringLiteral("%1：第 %2 行（%3 %4 %5 元）未导入，%6")
+                       .arg(file, QString::number(r.line), r.date.toString(Qt::ISODate),
+                            r.direction, bills::centsText(r.cents), r.status)
+                << '\n';
+}
+
 } // namespace
 
 QString usage() {
@@ -111,9 +122,11 @@ int run(const QStringList& arguments, Environment& env) {
         std::optional<TransactionGuard> transaction;
         if (!import.isReadOnly())
             transaction.emplace(import.database());
+        // In a dry run the earlier files' rows are in no books: a later file sees them here.
+        QList<bills::ImportedEntry> unwritten;
         for (qsizetype i = 0; i < read.size(); ++i) {
             const QString& file = options->files[i];
-            const bills::Preview preview = import.preview(read[i]);
+            const bills::Preview preview = import.preview(read[i], unwritten);
             for (const bills::UnreadableRow& u : preview.unreadable)
                 env.err << file << QStringLiteral("：第 %1 行无法读取：%2").arg(u.line).arg(u.why)
                         << '\n';
@@ -124,8 +137,13 @@ int run(const QStringList& arguments, Environment& env) {
                            .arg(file)
                            .arg(t.entries)
                            .arg(t.duplicates)
-                           .arg(t.skipped)
-                    << '\n';
+                           .arg(t.skipped);
+            if (t.possibleDuplicates > 0)
+                summary << QStringLiteral(", %1 条可能重复").arg(t.possibleDuplicates);
+            if (t.transfers > 0)
+                summary << QStringLiteral(", %1 条转账").arg(t.transfers);
+            summary << '\n';
+            printCrossNotes(env.err, file, preview);
             if (options->dryRun) {
                 for (const bills::PreviewRow& r : preview.rows) {
                     if (r.state != bills::RowState::New || !r.ticked)
@@ -138,7 +156,9 @@ int run(const QStringList& arguments, Environment& env) {
                     env.out << fields.join(u',') << "\r\n";
                 }
             }
-            if (!options->dryRun)
+            if (options->dryRun)
+                unwritten << bills::rememberedRows(preview);
+            else
                 importbooks::writeImportIn(import.database(), QFileInfo(file).fileName(), preview,
                                            env.now);
         }

@@ -29,9 +29,12 @@ struct Environment {
 QString usage();
 
 // Runs `arguments` (without the program name): [--books FILE] [--dry-run] [--password PW]
-// FILE…. Prints per file "FILE: N 条新记录, M 条重复, K 条跳过"; with --dry-run the rows it
-// would add go to `out` as CSV and those lines to `err`, and nothing is written. All files are
-// written in one transaction: any failure writes nothing. Returns the exit status.
+// FILE…. Prints per file "FILE: N 条新记录, M 条重复, K 条跳过" (", P 条可能重复" and
+// ", T 条转账" added when there are such rows, each also noted on `err` with the entry it
+// matches; they are not imported); with --dry-run the rows it would add go to `out` as CSV and
+// those lines to `err`, and nothing is written. A later file sees the rows of the earlier ones
+// as the books would. All files are written in one transaction: any failure writes nothing.
+// Returns the exit status.
 int run(const QStringList& arguments, Environment& env);
 
 } // namespace importcommand

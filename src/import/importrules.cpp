@@ -167,8 +167,11 @@ PreviewTotals totalsOf(const Preview& preview) {
             ++t.skipped;
             break;
         case RowState::New:
-            if (!row.ticked)
+            if (!row.ticked) {
+                t.possibleDuplicates += row.cross == CrossKind::PossibleDuplicate;
+                t.transfers += row.cross == CrossKind::OwnTransfer;
                 break;
+            }
             ++t.entries;
             (row.direction == kIncome ? t.incomeCents : t.expenditureCents) += row.cents;
             break;
@@ -342,6 +345,7 @@ Preview previewBill(const BillFile& bill, const CategoryLists& lists, const Cate
         r.major = c.major;
         r.minor = c.minor;
     }
+    markAcrossSources(preview, bill, books.otherSources);
     return preview;
 }
 

@@ -2,6 +2,7 @@
 
 #include "import/billfile.h"
 #include "import/categorymap.h"
+#include "import/statementmatch.h"
 
 #include <QDate>
 #include <QHash>
@@ -32,6 +33,10 @@ struct BooksKnowledge {
     // The most recent categories of earlier imported entries, by direction and counterparty
     // (see choiceKey).
     QHash<QString, Category> choices;
+    // What was imported from other sources around the bill's dates (and the rows of earlier
+    // files of the same import): a card payment or a move between own accounts seen there
+    // marks the row (see markAcrossSources).
+    QList<ImportedEntry> otherSources;
 };
 
 // The key of `choices`: a direction and a counterparty.
@@ -53,6 +58,9 @@ struct PreviewRow {
     QString status; // the reason for a skipped or duplicate row, a note on a netted one
     RowState state = RowState::New;
     bool ticked = false; // whether 导入 writes it (new rows only)
+    // For a new row: whether another source has it already (可能重复) or it moves money between
+    // the user's own accounts (转账). Such a row is not ticked; ticked, it is written as any.
+    CrossKind cross = CrossKind::None;
     // What the books remember of it.
     QString txno;
     QString merchantNo;
@@ -60,6 +68,8 @@ struct PreviewRow {
     QString key;                  // its own row key
     QStringList absorbedKeys;     // the row keys of refunds netted into this entry
     bool refundOfEarlier = false; // a refund of an entry imported earlier
+    // The row as the bill states it, for later statements of other sources to match against.
+    ImportedEntry asStated;
 };
 
 // The rows of a bill with what becomes of each, in the order of the file.
@@ -70,18 +80,21 @@ struct Preview {
     QString totalsProblem; // empty when the rows add up to the totals the file states
 };
 
-// The totals line of the preview: the ticked new entries and their sums, the duplicates and
-// the skipped rows.
+// The totals line of the preview: the ticked new entries and their sums, the duplicates, the
+// unticked rows marked 可能重复 or 转账, and the skipped rows.
 struct PreviewTotals {
     int entries = 0;
     qint64 incomeCents = 0;
     qint64 expenditureCents = 0;
     int duplicates = 0;
     int skipped = 0;
+    int possibleDuplicates = 0;
+    int transfers = 0;
 };
 PreviewTotals totalsOf(const Preview& preview);
 
-// The preview of `bill` against the user's lists, the mapping table and the books.
+// The preview of `bill` against the user's lists, the mapping table and the books (the rows
+// other sources have seen marked by markAcrossSources).
 Preview previewBill(const BillFile& bill, const CategoryLists& lists, const CategoryMap& map,
                     const BooksKnowledge& books);
 
@@ -111,5 +124,13 @@ qint64 statedRefund(const BillRow& row);
 // mapping table, else none; only categories in `lists`.
 Category suggestCategory(const QString& direction, const BillRow& row, const CategoryLists& lists,
                          const CategoryMap& map, const BooksKnowledge& books);
+// Marks the new rows of `preview` (made from `bill`, row for row) that match an entry of
+// another source in `others` as 可能重复 or 转账 and unticks them, the matched entry named in
+// their status; fills every row's asStated. Rows that came from a neutral row of the bill
+// (a withdrawal's fee, investment income) are left as they are.
+void markAcrossSources(Preview& preview, const BillFile& bill, const QList<ImportedEntry>& others);
+// The rows of `preview` the books remember for statements of other sources imported later:
+// the ticked new rows, and the skipped app rows that move money to or from a bank.
+QList<ImportedEntry> rememberedRows(const Preview& preview);
 
 } // namespace bills

@@ -129,6 +129,10 @@ QString dateText(const QDate& d) {
 
 } // namespace
 
+bool movesMoneyWithBank(const ImportedEntry& e) {
+    return appMoveOf(e) != AppMove::None;
+}
+
 QString cardTail(const QString& text) {
     static const QRegularExpression digits(QStringLiteral("[0-9]+"));
     QString last;

@@ -22,11 +22,16 @@ struct ImportedEntry {
     QString bank;      // the bank of a statement (工商银行), empty when not known
     QString account;   // the statement's card or account ("1234****9876")
     QString text;      // the row's kind, counterparty, goods and note, joined
+    QString memo;      // the remark of its ledger entry, for messages (entryOf leaves it empty)
 };
 
 // The entry for `row` of `file`. The bank is known for ICBC and CCB statements, and for a
 // mapped CSV whose mapping name names a bank (招商银行…).
 ImportedEntry entryOf(const BillRow& row, const BillFile& file, qint64 id = 0);
+
+// Whether `e` is an app row that moves money between the app and a bank account (a neutral
+// 提现 or 充值 that did not fail): it is no entry, yet a later statement may show its other end.
+bool movesMoneyWithBank(const ImportedEntry& e);
 
 // What a row is to the entries seen before.
 enum class CrossKind {

@@ -165,11 +165,20 @@ QStringList ImportWindow::minorsFor(int row) const {
 
 void ImportWindow::updateTotals() {
     const bills::PreviewTotals t = bills::totalsOf(m_model->preview());
-    m_totals->setText(QStringLiteral("新记录 %1 条：收入 %2 元，支出 %3 元；重复 %4 条；跳过 %5 条")
-                          .arg(t.entries)
-                          .arg(yuan(t.incomeCents), yuan(t.expenditureCents))
-                          .arg(t.duplicates)
-                          .arg(t.skipped));
+    // The unticked rows another source has, or that move money between own accounts, are
+    // named only when there are some.
+    QString cross;
+    if (t.possibleDuplicates > 0)
+        cross += QStringLiteral("；可能重复 %1 条").arg(t.possibleDuplicates);
+    if (t.transfers > 0)
+        cross += QStringLiteral("；转账 %1 条").arg(t.transfers);
+    m_totals->setText(
+        QStringLiteral("新记录 %1 条：收入 %2 元，支出 %3 元；重复 %4 条%5；跳过 %6 条")
+            .arg(t.entries)
+            .arg(yuan(t.incomeCents), yuan(t.expenditureCents))
+            .arg(t.duplicates)
+            .arg(cross)
+            .arg(t.skipped));
 }
 
 void ImportWindow::fillImports() {
