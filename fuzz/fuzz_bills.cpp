@@ -70,6 +70,10 @@ std::optional<BillFile> readOrRefuse(const QString& name, const QByteArray& byte
     } catch (const AppError& e) {
         check(!e.text().isEmpty(), "a refusal says why");
     } catch (const ImportCancelled&) {
+    } catch (const CsvMappingNeeded& needed) {
+        // A table of no known layout: the user maps its columns; the guess must name a header.
+        check(!needed.bytes.isEmpty(), "the mapping step gets the file");
+    } catch (const DateOrderUndecided&) {
     }
     return std::nullopt;
 }

@@ -154,6 +154,8 @@ private slots:
     void emptyBill();
     void notABill_data();
     void notABill();
+    void otherTablesAskForMapping_data();
+    void otherTablesAskForMapping();
     void webLayoutRefunds();
     void weChatRefundStatus_data();
     void weChatRefundStatus();
@@ -381,20 +383,37 @@ void TestBillReaders::emptyBill() {
 void TestBillReaders::notABill_data() {
     QTest::addColumn<QByteArray>("bytes");
     QTest::newRow("a letter") << QStringLiteral("亲爱的朋友：\n你好！\n").toUtf8();
-    QTest::newRow("another CSV") << QByteArray("date,amount\n2023-01-01,5.00\n");
     QTest::newRow("binary") << QByteArray("\x00\x01\x02\x03garbage", 11);
-    QTest::newRow("a wechat header missing a column")
-        << weChatBill({}).replace(QStringLiteral(",当前状态"), QString()).toUtf8();
 }
 
 void TestBillReaders::notABill() {
     QFETCH(QByteArray, bytes);
     QCOMPARE(errorOf(QStringLiteral("x.csv"), bytes),
-             QStringLiteral("'x.csv' 不是可识别的账单文件。可以导入的有：支付宝 CSV、微信支付 "
-                            "CSV、微信支付 XLSX、工商银行 CSV、建设银行 "
-                            "XLS、OFX、QIF，以及装有其中之一的压缩包（.zip）。"));
+             QStringLiteral(
+                 "'x.csv' 不是可识别的账单文件。可以导入的有：支付宝 CSV、微信支付 "
+                 "CSV、微信支付 XLSX、工商银行 CSV、建设银行 "
+                 "XLS、OFX、QIF、其他 CSV（设置导入格式），以及装有其中之一的压缩包（.zip）。"));
     QCOMPARE(errorOf(QStringLiteral("empty.csv"), QByteArray()),
              QStringLiteral("'empty.csv' 是空文件，其中没有账单记录。"));
+}
+
+// A table no reader knows is no refusal: the user is asked to map its columns, over the very
+// bytes of the CSV.
+void TestBillReaders::otherTablesAskForMapping_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("another CSV") << QByteArray("date,amount\n2023-01-01,5.00\n");
+    QTest::newRow("a wechat header missing a column")
+        << weChatBill({}).replace(QStringLiteral(",当前状态"), QString()).toUtf8();
+}
+
+void TestBillReaders::otherTablesAskForMapping() {
+    QFETCH(QByteArray, bytes);
+    try {
+        readBill(QStringLiteral("x.csv"), bytes, {});
+        QFAIL("a table of no known layout was read or refused");
+    } catch (const CsvMappingNeeded& needed) {
+        QCOMPARE(needed.bytes, bytes);
+    }
 }
 
 void TestBillReaders::webLayoutRefunds() {

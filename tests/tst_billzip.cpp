@@ -245,7 +245,7 @@ void TestBillZip::zipWithoutOneBill_data() {
         << makeZip({{QStringLiteral("readme"), "hello"}})
         << "'bill.zip/readme' 不是可识别的账单文件。可以导入的有：支付宝 CSV、微信支付 CSV、"
            "微信支付 XLSX、工商银行 CSV、建设银行 "
-           "XLS、OFX、QIF，以及装有其中之一的压缩包（.zip）。";
+           "XLS、OFX、QIF、其他 CSV（设置导入格式），以及装有其中之一的压缩包（.zip）。";
     QTest::newRow("the bill empty") << makeZip({{QStringLiteral("bill.csv"), ""}})
                                     << "'bill.zip/bill.csv' 是空文件，其中没有账单记录。";
 }

@@ -365,17 +365,17 @@ void TestImportAcross::commandLineBothFiles() {
     bank.close();
     QString outText, errText;
     QTextStream outStream(&outText), errStream(&errText);
-    importcommand::Environment env{outStream,
-                                   errStream,
-                                   [](const QString& path, const PasswordPrompt& prompt) {
-                                       return path.endsWith(QStringLiteral(".txt"))
-                                                  ? readTestBill(path)
-                                                  : readBillFile(path, prompt);
-                                   },
-                                   nullptr,
-                                   p.databasePath(),
-                                   p.folder(),
-                                   kAt};
+    importcommand::Environment env{
+        outStream,
+        errStream,
+        [](const QString& path, const PasswordPrompt& prompt, const StatementOptions& options) {
+            return path.endsWith(QStringLiteral(".txt")) ? readTestBill(path)
+                                                         : readBillFile(path, prompt, options);
+        },
+        nullptr,
+        p.databasePath(),
+        p.folder(),
+        kAt};
     QStringList args{QStringLiteral("alipay.txt"), QStringLiteral("icbc.csv")};
     if (dryRun)
         args.prepend(QStringLiteral("--dry-run"));

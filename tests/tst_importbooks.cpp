@@ -266,14 +266,14 @@ void TestImportBooks::commandLine() {
          QStringLiteral("2024-01-05,09:00:00,不计收支,9.00,投资理财,余额宝,/,余额,交易成功,t3,,")});
     QString outText, errText;
     QTextStream outStream(&outText), errStream(&errText);
-    importcommand::Environment env{
-        outStream,
-        errStream,
-        [](const QString& path, const PasswordPrompt&) { return readTestBill(path); },
-        nullptr,
-        p.databasePath(),
-        p.folder(),
-        kAt};
+    importcommand::Environment env{outStream,
+                                   errStream,
+                                   [](const QString& path, const PasswordPrompt&,
+                                      const StatementOptions&) { return readTestBill(path); },
+                                   nullptr,
+                                   p.databasePath(),
+                                   p.folder(),
+                                   kAt};
     QDir::setCurrent(p.folder());
     QStringList args = extra;
     if (!extra.contains(QStringLiteral("/nonexistent.csv")))
@@ -297,14 +297,14 @@ void TestImportBooks::commandLineTwoFilesOneTransaction() {
     writeTestBill(b, QStringLiteral("支付宝"), {row1, row2});
     QString outText, errText;
     QTextStream outStream(&outText), errStream(&errText);
-    importcommand::Environment env{
-        outStream,
-        errStream,
-        [](const QString& path, const PasswordPrompt&) { return readTestBill(path); },
-        nullptr,
-        p.databasePath(),
-        p.folder(),
-        kAt};
+    importcommand::Environment env{outStream,
+                                   errStream,
+                                   [](const QString& path, const PasswordPrompt&,
+                                      const StatementOptions&) { return readTestBill(path); },
+                                   nullptr,
+                                   p.databasePath(),
+                                   p.folder(),
+                                   kAt};
     // The second bill overlaps the first: only its new row is added.
     QCOMPARE(importcommand::run({a, b}, env), 0);
     QVERIFY2(outText.contains(b + QStringLiteral(": 1 条新记录, 1 条重复, 0 条跳过")),

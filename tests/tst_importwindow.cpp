@@ -6,6 +6,7 @@
 #include "importer/importmodel.h"
 #include "importer/importwindow.h"
 #include "ledger/ledgerwindow.h"
+#include "support/modalstep.h"
 #include "support/testbills.h"
 #include "support/testprogram.h"
 #include "support/userinput.h"
@@ -23,22 +24,6 @@
 
 namespace {
 
-// Runs `step` on the import window once it is shown modally.
-void whenImportWindowShows(std::function<void(ImportWindow*)> step) {
-    auto poll = std::make_shared<std::function<void()>>();
-    *poll = [step, poll] {
-        auto* w = qobject_cast<ImportWindow*>(QApplication::activeModalWidget());
-        if (!w) {
-            QTimer::singleShot(10, *poll);
-            return;
-        }
-        // The stored function holds the pointer to itself: let it go, or it never goes.
-        *poll = nullptr;
-        step(w);
-    };
-    QTimer::singleShot(0, *poll);
-}
-
 struct Fixture {
     Fixture() {
         bill = program.folder() + QStringLiteral("/alipay.csv");
@@ -52,9 +37,10 @@ struct Fixture {
                  "2024-01-05,09:00:00,不计收支,9.00,投资理财,余额宝,/,余额,交易成功,t3,,")});
         window =
             std::make_unique<LedgerWindow>(program.context(), WindowFactory{}, WindowFactory{});
-        window->setBillReader([this](const QString& path, const bills::PasswordPrompt& prompt) {
+        window->setBillReader([this](const QString& path, const bills::PasswordPrompt& prompt,
+                                     const bills::StatementOptions& options) {
             if (reader)
-                return reader(path, prompt);
+                return reader(path, prompt, options);
             return readTestBill(path);
         });
         window->show();
@@ -96,7 +82,7 @@ void TestImportWindow::importThenAgainGivesNothingNew() {
     QCOMPARE(importButton->text(), QStringLiteral("导入"));
     f.program.dialogs.chooseFileNext(f.bill);
     bool seen = false;
-    whenImportWindowShows([&](ImportWindow* w) {
+    whenModalShows<ImportWindow>([&](ImportWindow* w) {
         seen = true;
         QCOMPARE(w->objectName(), QStringLiteral("fmimport"));
         QCOMPARE(w->windowTitle(), QStringLiteral("导入账单"));
@@ -134,7 +120,7 @@ void TestImportWindow::importThenAgainGivesNothingNew() {
 
     // The same file again: nothing new, the rest marked 重复.
     f.program.dialogs.chooseFileNext(f.bill);
-    whenImportWindowShows([&](ImportWindow* w) {
+    whenModalShows<ImportWindow>([&](ImportWindow* w) {
         QCOMPARE(f.totals(w),
                  QStringLiteral("新记录 0 条：收入 0.00 元，支出 0.00 元；重复 2 条；跳过 1 条"));
         QCOMPARE(w->model()->index(0, ImportModel::Status).data().toString(),
@@ -148,7 +134,7 @@ void TestImportWindow::importThenAgainGivesNothingNew() {
 void TestImportWindow::cancelWritesNothing() {
     Fixture f;
     f.program.dialogs.chooseFileNext(f.bill);
-    whenImportWindowShows([&](ImportWindow* w) {
+    whenModalShows<ImportWindow>([&](ImportWindow* w) {
         // Unticking changes the totals line; 取消 writes nothing at all.
         w->model()->setData(w->model()->index(0, ImportModel::Tick), Qt::Unchecked,
                             Qt::CheckStateRole);
@@ -189,7 +175,7 @@ void TestImportWindow::unsavedChangesFirst() {
     d->post();
     f.program.dialogs.answerNext(save ? Dialogs::Answer::Yes : Dialogs::Answer::No);
     f.program.dialogs.chooseFileNext(f.bill);
-    whenImportWindowShows([&](ImportWindow* w) { f.button(w, "importok")->click(); });
+    whenModalShows<ImportWindow>([&](ImportWindow* w) { f.button(w, "importok")->click(); });
     f.window->button(QStringLiteral("importbtn"))->click();
     QVERIFY(f.program.dialogs.shown.first().text.contains(QStringLiteral("未保存")));
     QCOMPARE(f.stored(), save ? 3 : 2);
@@ -208,13 +194,13 @@ void TestImportWindow::takeBack() {
     f.program.exec(QStringLiteral(
         "insert into mysalary (adddate, sz, money) values ('2024-01-01', '收入', 5)"));
     f.program.dialogs.chooseFileNext(f.bill);
-    whenImportWindowShows([&](ImportWindow* w) { f.button(w, "importok")->click(); });
+    whenModalShows<ImportWindow>([&](ImportWindow* w) { f.button(w, "importok")->click(); });
     f.window->button(QStringLiteral("importbtn"))->click();
     QCOMPARE(f.stored(), 3);
     // The list of earlier imports is in the import window; the question names the count.
     f.program.dialogs.chooseFileNext(f.bill);
     f.program.dialogs.answerNext(yes ? Dialogs::Answer::Yes : Dialogs::Answer::No);
-    whenImportWindowShows([&](ImportWindow* w) {
+    whenModalShows<ImportWindow>([&](ImportWindow* w) {
         auto* list = w->findChild<QTableWidget*>(QStringLiteral("importlist"));
         QCOMPARE(list->rowCount(), 1);
         QCOMPARE(list->item(0, 0)->text(), QStringLiteral("alipay.csv"));
@@ -234,7 +220,8 @@ void TestImportWindow::zipPassword() {
     Fixture f;
     // A reader that wants the password "secret", as the zip of a bill does.
     QStringList given;
-    f.reader = [&](const QString& path, const bills::PasswordPrompt& prompt) {
+    f.reader = [&](const QString& path, const bills::PasswordPrompt& prompt,
+                   const bills::StatementOptions&) {
         bool again = false;
         for (;;) {
             const std::optional<QString> p = prompt(QStringLiteral("bill.zip"), again);
@@ -249,7 +236,7 @@ void TestImportWindow::zipPassword() {
     f.program.dialogs.chooseFileNext(f.bill);
     f.program.dialogs.typeNext(QStringLiteral("wrong"));
     f.program.dialogs.typeNext(QStringLiteral("secret"));
-    whenImportWindowShows([&](ImportWindow* w) { f.button(w, "importok")->click(); });
+    whenModalShows<ImportWindow>([&](ImportWindow* w) { f.button(w, "importok")->click(); });
     f.window->button(QStringLiteral("importbtn"))->click();
     QCOMPARE(given, (QStringList{"wrong", "secret"}));
     QCOMPARE(f.program.dialogs.errors().size(), 1);
@@ -271,11 +258,11 @@ void TestImportWindow::possibleDuplicateTickedByUser() {
                   {QStringLiteral("2024-03-10,12:00:00,支出,25.00,日用百货,某超市,牙膏,"
                                   "工商银行储蓄卡(9876),交易成功,t9,,")});
     f.program.dialogs.chooseFileNext(f.bill);
-    whenImportWindowShows([&](ImportWindow* w) { f.button(w, "importok")->click(); });
+    whenModalShows<ImportWindow>([&](ImportWindow* w) { f.button(w, "importok")->click(); });
     f.window->button(QStringLiteral("importbtn"))->click();
     QCOMPARE(f.stored(), 1);
     // Then the card's statement with the same payment and a salary.
-    f.reader = [](const QString&, const bills::PasswordPrompt&) {
+    f.reader = [](const QString&, const bills::PasswordPrompt&, const bills::StatementOptions&) {
         bills::BillFile bank;
         bank.source = bills::Source::Icbc;
         bank.account = QStringLiteral("6222****9876");
@@ -286,7 +273,7 @@ void TestImportWindow::possibleDuplicateTickedByUser() {
     };
     f.program.dialogs.chooseFileNext(QStringLiteral("icbc.csv"));
     bool seen = false;
-    whenImportWindowShows([&](ImportWindow* w) {
+    whenModalShows<ImportWindow>([&](ImportWindow* w) {
         seen = true;
         ImportModel* m = w->model();
         const QModelIndex tick = m->index(0, ImportModel::Tick);

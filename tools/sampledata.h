@@ -2,6 +2,7 @@
 
 #include "import/billfile.h"
 
+#include <QByteArray>
 #include <QString>
 
 // Fills a fresh database with a few weeks of a household's books: ledger entries, loans and
@@ -20,3 +21,5 @@ void fillSampleSchedules(const QString& databasePath);
 // mapping table knows, an income, a move between the user's own pockets, a closed trade and a
 // partly refunded purchase.
 bills::BillFile sampleBill();
+// A month's statement of a bank no reader knows, as a CSV for the mapping step.
+QByteArray sampleStatementCsv();

@@ -5,12 +5,14 @@
 //             charts (page: 0 to 5) | settings (page: syspage | szpage, the default | cxpage) |
 //             schedule (定期收支) | ledger-due (the ledger with recurring entries brought in) |
 //             main-due (the main window telling what falls due) |
-//             import (page: a bill file; without one, a small bill of the sample kind)
+//             import (page: a bill file; without one, a small bill of the sample kind) |
+//             mapping (page: a CSV file; without one, a bank statement no reader knows)
 #include "app/mainwindow.h"
 #include "data/datasourceentry.h"
 #include "data/schema.h"
 #include "import/readbill.h"
 #include "importer/importwindow.h"
+#include "importer/mappingdialog.h"
 #include "ledger/ledgerwindow.h"
 #include "ledger/schedulewindow.h"
 #include "platform/apperror.h"
@@ -27,6 +29,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QListWidget>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -105,6 +108,21 @@ int main(int argc, char* argv[]) {
             std::fprintf(stderr, "%s\n", qPrintable(e.text()));
             return 1;
         }
+    } else if (which == QLatin1String("mapping")) {
+        QByteArray csv = sampleStatementCsv();
+        QString name = QStringLiteral("我的银行");
+        if (argc > 3) {
+            QFile file(QString::fromLocal8Bit(argv[2]));
+            if (!file.open(QIODevice::ReadOnly)) {
+                std::fprintf(stderr, "cannot read %s\n", argv[2]);
+                return 1;
+            }
+            csv = file.readAll();
+            name = QFileInfo(file.fileName()).completeBaseName();
+        }
+        bills::CsvMapping guess = bills::guessMapping(csv);
+        guess.name = name;
+        w = std::make_unique<CsvMappingDialog>(csv, guess);
     } else {
         std::fprintf(stderr, "unknown window\n");
         return 2;

@@ -28,7 +28,7 @@ std::optional<BillFile> readAny(const QByteArray& bytes, const StatementOptions&
     if (const auto saved = mappingFor(bytes, options.savedMappings))
         return readMappedCsv(bytes, *saved);
     if (looksLikeCsvTable(bytes))
-        throw CsvMappingNeeded(guessMapping(bytes));
+        throw CsvMappingNeeded(guessMapping(bytes), bytes);
     return std::nullopt;
 }
 

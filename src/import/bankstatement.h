@@ -23,11 +23,13 @@ struct StatementOptions {
 };
 
 // Thrown for a CSV that no reader knows and no mapping fits: the mapping step comes next,
-// starting from the guess.
+// starting from the guess, over the file's bytes (the CSV itself, also when it came in a zip).
 struct CsvMappingNeeded : std::exception {
-    explicit CsvMappingNeeded(CsvMapping guess) : guess(std::move(guess)) {}
+    CsvMappingNeeded(CsvMapping guess, QByteArray bytes)
+        : guess(std::move(guess)), bytes(std::move(bytes)) {}
     const char* what() const noexcept override { return "CSV mapping needed"; }
     CsvMapping guess;
+    QByteArray bytes;
 };
 
 // Reads `bytes` (named `fileName`, used in messages only) as a bank or ledger statement:

@@ -34,8 +34,9 @@ struct BillReader {
 
 // Alipay CSV, WeChat Pay CSV, WeChat Pay XLSX.
 QList<BillReader> paymentAppReaders();
-// Every reader readBill() uses, in the order they are asked.
-QList<BillReader> knownBillReaders();
+// Every reader readBill() uses, in the order they are asked; the bank statements' reader with
+// `options`.
+QList<BillReader> knownBillReaders(const StatementOptions& options = {});
 
 // readBill() with the readers given: a zip that is no spreadsheet is unpacked first (asking for
 // its password through `prompt`); then each reader is asked in turn; a file no reader knows is

@@ -5,6 +5,7 @@
 #include "data/transactionguard.h"
 #include "import/billimport.h"
 #include "import/billtext.h"
+#include "import/mappingstore.h"
 #include "platform/apperror.h"
 
 #include <QFileInfo>
@@ -17,34 +18,60 @@ struct Options {
     QString books;
     bool dryRun = false;
     std::optional<QString> password;
+    std::optional<QString> mapping;
+    bills::DateOrder dateOrder = bills::DateOrder::Unknown;
     QStringList files;
 };
+
+// The value of an option given as "--name value" or "--name=value"; false when `a` is not
+// that option. A missing value is an error.
+bool optionValue(const QStringList& args, qsizetype& i, const QString& name, QString* value,
+                 QString* error) {
+    const QString& a = args[i];
+    if (a.startsWith(name + u'=')) {
+        *value = a.mid(name.size() + 1);
+        return true;
+    }
+    if (a != name)
+        return false;
+    if (i + 1 >= args.size()) {
+        *error = QStringLiteral("%1 需要一个值").arg(a);
+        return true;
+    }
+    *value = args[++i];
+    return true;
+}
 
 std::optional<Options> parse(const QStringList& args, QString* error) {
     Options o;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
+        QString value;
         if (a == QLatin1String("--dry-run")) {
             o.dryRun = true;
-        } else if (a == QLatin1String("--books") || a == QLatin1String("--password")) {
-            if (i + 1 >= args.size()) {
-                *error = QStringLiteral("%1 需要一个值").arg(a);
-                return std::nullopt;
-            }
-            (a == QLatin1String("--books") ? o.books : o.password.emplace()) = args[++i];
-        } else if (a.startsWith(QLatin1String("--books="))) {
-            o.books = a.mid(8);
-        } else if (a.startsWith(QLatin1String("--password="))) {
-            o.password = a.mid(11);
+        } else if (optionValue(args, i, QStringLiteral("--books"), &value, error)) {
+            o.books = value;
+        } else if (optionValue(args, i, QStringLiteral("--password"), &value, error)) {
+            o.password = value;
+        } else if (optionValue(args, i, QStringLiteral("--mapping"), &value, error)) {
+            o.mapping = value;
+        } else if (optionValue(args, i, QStringLiteral("--date-order"), &value, error)) {
+            if (value == QLatin1String("mdy"))
+                o.dateOrder = bills::DateOrder::MonthFirst;
+            else if (value == QLatin1String("dmy"))
+                o.dateOrder = bills::DateOrder::DayFirst;
+            else if (error->isEmpty())
+                *error = QStringLiteral("--date-order 只能是 mdy 或 dmy");
         } else if (a == QLatin1String("--")) {
             o.files << args.mid(i + 1);
             break;
         } else if (a.startsWith(QLatin1String("--"))) {
             *error = QStringLiteral("未知选项 %1").arg(a);
-            return std::nullopt;
         } else {
             o.files << a;
         }
+        if (!error->isEmpty())
+            return std::nullopt;
     }
     if (o.files.isEmpty()) {
         *error = QStringLiteral("没有给出账单文件");
@@ -72,11 +99,50 @@ void printCrossNotes(QTextStream& err, const QString& file, const bills::Preview
                 << '\n';
 }
 
+// What the options tell of statements: the import format named (AppError naming the kept ones
+// when there is none of that name), the kept formats, the date order.
+bills::StatementOptions statementOptions(const Options& o, const QSqlDatabase& db) {
+    bills::StatementOptions statement;
+    statement.dateOrder = o.dateOrder;
+    statement.savedMappings = bills::loadMappings(db);
+    if (o.mapping) {
+        statement.mapping = bills::findMappingByName(db, *o.mapping);
+        if (!statement.mapping) {
+            QStringList names;
+            for (const bills::CsvMapping& m : statement.savedMappings)
+                names << m.name;
+            throw AppError(names.isEmpty()
+                               ? QStringLiteral("没有名为“%1”的导入格式；还没有保存过任何导入格式")
+                                     .arg(*o.mapping)
+                               : QStringLiteral("没有名为“%1”的导入格式；已保存的有：%2")
+                                     .arg(*o.mapping, names.join(QStringLiteral("、"))));
+        }
+    }
+    return statement;
+}
+
+// Reads one file; a statement that needs what only the user can tell says which option
+// tells it.
+bills::BillFile readOne(Environment& env, const QString& file, const bills::PasswordPrompt& prompt,
+                        const bills::StatementOptions& statement) {
+    try {
+        return env.read(file, prompt, statement);
+    } catch (const bills::CsvMappingNeeded&) {
+        throw AppError(QStringLiteral("'%1' 的格式未知：请在导入窗口中为它设置导入格式，"
+                                      "或用 --mapping 名称 指定已保存的导入格式")
+                           .arg(file));
+    } catch (const bills::DateOrderUndecided&) {
+        throw AppError(QStringLiteral("'%1' 中的日期既可读作月/日，也可读作日/月：请用 "
+                                      "--date-order mdy（月/日/年）或 dmy（日/月/年）指定")
+                           .arg(file));
+    }
+}
+
 } // namespace
 
 QString usage() {
     return QStringLiteral("用法：teloq-import [--books 账本文件] [--dry-run] [--password 密码] "
-                          "账单文件…\n");
+                          "[--mapping 导入格式名称] [--date-order mdy|dmy] 账单文件…\n");
 }
 
 int run(const QStringList& arguments, Environment& env) {
@@ -111,9 +177,10 @@ int run(const QStringList& arguments, Environment& env) {
         if (!options->dryRun && import.isReadOnly())
             throw AppError(books::readOnlyRefusal());
         // Every bill is read before anything is written.
+        const bills::StatementOptions statement = statementOptions(*options, import.database());
         QList<bills::BillFile> read;
         for (const QString& file : options->files)
-            read << env.read(file, prompt);
+            read << readOne(env, file, prompt, statement);
         QTextStream& summary = options->dryRun ? env.err : env.out;
         if (options->dryRun)
             env.out << QStringLiteral("日期,收支,大类,细类,金额,支付方式,备注,状态\r\n");

@@ -15,8 +15,11 @@ namespace importcommand {
 struct Environment {
     QTextStream& out;
     QTextStream& err;
-    // Reads a bill file (readBillFile in the program).
-    std::function<bills::BillFile(const QString& path, const bills::PasswordPrompt& prompt)> read;
+    // Reads a bill file (readBillFile in the program) with what the options tell of a
+    // statement.
+    std::function<bills::BillFile(const QString& path, const bills::PasswordPrompt& prompt,
+                                  const bills::StatementOptions& options)>
+        read;
     // Asks for a zip's password when --password is not given (the terminal in the program);
     // answers nothing when it cannot ask.
     bills::PasswordPrompt askPassword;
@@ -29,7 +32,10 @@ struct Environment {
 QString usage();
 
 // Runs `arguments` (without the program name): [--books FILE] [--dry-run] [--password PW]
-// FILE…. Prints per file "FILE: N 条新记录, M 条重复, K 条跳过" (", P 条可能重复" and
+// [--mapping NAME] [--date-order mdy|dmy] FILE…. A CSV of no known layout is read with the
+// import format kept under NAME, or with a kept one whose header it has; a QIF file whose
+// dates cannot tell their order is read in the order given. Prints per file "FILE: N 条新记录, M
+// 条重复, K 条跳过" (", P 条可能重复" and
 // ", T 条转账" added when there are such rows, each also noted on `err` with the entry it
 // matches; they are not imported); with --dry-run the rows it would add go to `out` as CSV and
 // those lines to `err`, and nothing is written. A later file sees the rows of the earlier ones

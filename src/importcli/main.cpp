@@ -65,8 +65,9 @@ int main(int argc, char* argv[]) {
     const QString folder = programDataFolder();
     importcommand::Environment env{out,
                                    err,
-                                   [](const QString& path, const bills::PasswordPrompt& prompt) {
-                                       return bills::readBillFile(path, prompt);
+                                   [](const QString& path, const bills::PasswordPrompt& prompt,
+                                      const bills::StatementOptions& options) {
+                                       return bills::readBillFile(path, prompt, options);
                                    },
                                    askOnTerminal,
                                    datasource::databasePathFor(folder),

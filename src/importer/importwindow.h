@@ -14,9 +14,10 @@ class QTableView;
 class QTableWidget;
 struct Context;
 
-// Reads a bill file as picked (readBillFile in the program; a test's own reader in tests).
-using BillReader =
-    std::function<bills::BillFile(const QString& path, const bills::PasswordPrompt& prompt)>;
+// Reads a bill file as picked (readBillFile in the program; a test's own reader in tests),
+// with what the user told about a statement.
+using BillReader = std::function<bills::BillFile(
+    const QString& path, const bills::PasswordPrompt& prompt, const bills::StatementOptions&)>;
 
 // The import window (导入账单): the preview of a bill with a row for every row read, the
 // categories editable, a totals line, 导入 and 取消; and the list of earlier imports, each of
@@ -60,7 +61,8 @@ private:
 };
 
 // 导入 in the ledger: asks for a bill file, reads it (asking a zip's password through the input
-// box), and shows the import window over the books at `booksPath`. Returns whether the books
-// changed (entries imported or an import taken back).
+// box, the columns of a CSV of no known layout through the mapping step, the date order of a
+// QIF file that cannot tell), and shows the import window over the books at `booksPath`. Returns
+// whether the books changed (entries imported or an import taken back).
 bool importBill(const Context& context, const QString& booksPath, const BillReader& read,
                 QWidget* parent);

@@ -79,8 +79,9 @@ LedgerWindow::LedgerWindow(const Context& context, WindowFactory queryWindow,
                                 QKeySequence(Qt::CTRL | Qt::Key_I));
     importBtn->setIcon(QIcon());
     connect(importBtn, &QPushButton::clicked, this, &LedgerWindow::importBills);
-    m_readBill = [](const QString& path, const bills::PasswordPrompt& prompt) {
-        return bills::readBillFile(path, prompt);
+    m_readBill = [](const QString& path, const bills::PasswordPrompt& prompt,
+                    const bills::StatementOptions& options) {
+        return bills::readBillFile(path, prompt, options);
     };
     auto* schedule = addButton(QStringLiteral("schedulebtn"), QStringLiteral("定期"), -1, 52,
                                QKeySequence(Qt::CTRL | Qt::Key_E));

@@ -7,7 +7,7 @@
 // answer them from a script instead of blocking on a modal box.
 class Dialogs {
 public:
-    enum class Buttons { Ok, OkCancel, YesNo };
+    enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel };
     enum class Icon { None, Information, Warning, Error, Question };
     enum class Answer { Ok, Cancel, Yes, No };
 

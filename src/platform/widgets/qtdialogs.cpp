@@ -67,6 +67,9 @@ Dialogs::Answer QtDialogs::message(const QString& caption, const QString& text, 
     case Buttons::YesNo:
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         break;
+    case Buttons::YesNoCancel:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        break;
     }
     box.setDefaultButton(standardButton(defaultAnswer));
     switch (box.exec()) {
