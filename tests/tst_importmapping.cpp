@@ -4,6 +4,7 @@
 #include "data/tabledataset.h"
 #include "import/importcommand.h"
 #include "import/mappingstore.h"
+#include "importer/importflow.h"
 #include "importer/importmodel.h"
 #include "importer/importwindow.h"
 #include "importer/mappingdialog.h"
@@ -241,6 +242,36 @@ void TestImportMapping::mappedCsvFromTheLedgerThenReused() {
     QVERIFY(previewed);
     QCOMPARE(f.stored(), 3);
     QCOMPARE(f.window->dataset()->rowCount(), 3);
+
+    // A format that reads wrongly is mended from the preview: 修改导入格式 brings the mapping
+    // step back, starting from the kept format; renamed, it replaces the one it came from.
+    const QString july = f.program.folder() + QStringLiteral("/july.csv");
+    writeFile(july, "Posted,Details,Value\n2024-07-02,Card payment,45.00\n");
+    f.program.dialogs.chooseFileNext(july);
+    int previews = 0;
+    whenModalShows<ImportWindow>([&](ImportWindow* w) {
+        ++previews;
+        QCOMPARE(f.totals(w), QStringLiteral("新记录 1 条：收入 45.00 元，支出 0.00 元；重复 0 "
+                                             "条；跳过 0 条"));
+        child<QPushButton>(w, "importremap")->click();
+    });
+    whenModalShows<CsvMappingDialog>([&](CsvMappingDialog* d) {
+        QCOMPARE(child<QComboBox>(d, "mappingamount")->currentText(), QStringLiteral("3：Value"));
+        child<QCheckBox>(d, "mappingpositiveincome")->setChecked(false);
+        child<QLineEdit>(d, "mappingname")->setText(QStringLiteral("信用卡"));
+        child<QPushButton>(d, "mappingok")->click();
+        whenModalShows<ImportWindow>([&](ImportWindow* w) {
+            ++previews;
+            QCOMPARE(f.totals(w), QStringLiteral("新记录 1 条：收入 0.00 元，支出 45.00 元；重复 "
+                                                 "0 条；跳过 0 条"));
+            child<QPushButton>(w, "importok")->click();
+        });
+    });
+    f.clickImport();
+    QCOMPARE(previews, 2);
+    QCOMPARE(f.stored(), 4);
+    QCOMPARE(f.program.rows(QStringLiteral("select name from importmapping")),
+             (QList<QStringList>{{"信用卡"}}));
 }
 
 void TestImportMapping::mappingCancelled() {

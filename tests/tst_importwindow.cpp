@@ -3,6 +3,7 @@
 // password of a zip; unsaved ledger changes first; a card payment seen on the card's statement
 // too, shown 可能重复 and unticked until the user ticks it.
 #include "data/tabledataset.h"
+#include "importer/importflow.h"
 #include "importer/importmodel.h"
 #include "importer/importwindow.h"
 #include "ledger/ledgerwindow.h"

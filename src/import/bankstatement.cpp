@@ -21,12 +21,17 @@ std::optional<BillFile> readAny(const QByteArray& bytes, const StatementOptions&
     const QString text = decodeBillText(bytes);
     if (looksLikeQif(text))
         return readQif(text, options.dateOrder);
-    if (options.mapping)
-        return readMappedCsv(bytes, *options.mapping);
-    if (auto icbc = readIcbcCsv(text))
-        return icbc;
-    if (const auto saved = mappingFor(bytes, options.savedMappings))
-        return readMappedCsv(bytes, *saved);
+    // A mapping the user chose reads the file even where a reader knows its layout.
+    std::optional<CsvMapping> fits = options.mapping;
+    if (!fits) {
+        if (auto icbc = readIcbcCsv(text))
+            return icbc;
+        fits = mappingFor(bytes, options.savedMappings);
+    }
+    if (options.reviewMapping && fits)
+        throw CsvMappingNeeded(*fits, bytes);
+    if (fits)
+        return readMappedCsv(bytes, *fits);
     if (looksLikeCsvTable(bytes))
         throw CsvMappingNeeded(guessMapping(bytes), bytes);
     return std::nullopt;

@@ -20,6 +20,9 @@ struct StatementOptions {
     DateOrder dateOrder = DateOrder::Unknown; // a QIF file's date order, when it cannot tell
     std::optional<CsvMapping> mapping;        // the mapping chosen (--mapping NAME, the step)
     QList<CsvMapping> savedMappings;          // kept mappings, tried by the file's header
+    // The user asks to see the mapping step again for a CSV read through a mapping: it is
+    // thrown as CsvMappingNeeded starting from the mapping that fits.
+    bool reviewMapping = false;
 };
 
 // Thrown for a CSV that no reader knows and no mapping fits: the mapping step comes next,

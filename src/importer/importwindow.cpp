@@ -1,9 +1,7 @@
 #include "importer/importwindow.h"
 
 #include "import/billtext.h"
-#include "import/mappingstore.h"
 #include "importer/importmodel.h"
-#include "importer/mappingdialog.h"
 #include "platform/actionguard.h"
 #include "platform/apperror.h"
 #include "platform/context.h"
@@ -134,6 +132,17 @@ ImportWindow::ImportWindow(const Context& context, BillImport& import, const QSt
     takeBack->setObjectName(QStringLiteral("takebackbtn"));
     connect(takeBack, &QPushButton::clicked, this, &ImportWindow::takeBackChosen);
     buttons->addWidget(takeBack);
+    if (bill && bill->source == bills::Source::MappedCsv) {
+        // A format that reads the file wrongly (income as expenditure, a wrong column) is
+        // mended here, and the file read again with it.
+        auto* review = new QPushButton(QStringLiteral("修改导入格式…"), this);
+        review->setObjectName(QStringLiteral("importremap"));
+        connect(review, &QPushButton::clicked, this, [this] {
+            m_reviewMapping = true;
+            reject();
+        });
+        buttons->addWidget(review);
+    }
     buttons->addStretch();
     if (bill) {
         auto* ok = new QPushButton(QStringLiteral("导入"), this);
@@ -229,101 +238,4 @@ void ImportWindow::takeBackChosen() {
     if (guarded(m_context.dialogs, [&] { m_import.takeBack(b.id); }))
         m_changed = true;
     fillImports();
-}
-
-namespace {
-
-// Asks how the dates of a QIF file are ordered when the file cannot tell; nothing on Cancel.
-std::optional<bills::DateOrder> askDateOrder(Dialogs& dialogs, const QString& path) {
-    switch (dialogs.message(
-        QStringLiteral("导入账单"),
-        QStringLiteral("“%1”中的日期（如 2/3）既可读作月/日，也可读作日/月。\n"
-                       "按月/日读（2/3 是 2 月 3 日）选“是”，按日/月读（2/3 是 3 月 2 日）选“否”。")
-            .arg(QFileInfo(path).fileName()),
-        Dialogs::Buttons::YesNoCancel, Dialogs::Icon::Question, Dialogs::Answer::Yes)) {
-    case Dialogs::Answer::Yes:
-        return bills::DateOrder::MonthFirst;
-    case Dialogs::Answer::No:
-        return bills::DateOrder::DayFirst;
-    default:
-        return std::nullopt;
-    }
-}
-
-// The mapping step for a CSV of no known layout; the mapping confirmed is kept in the books
-// (where they take changes) so that the next file with this header is read at once.
-std::optional<bills::CsvMapping> askMapping(const Context& context, BillImport& import,
-                                            const QString& path,
-                                            const bills::CsvMappingNeeded& needed,
-                                            QWidget* parent) {
-    bills::CsvMapping start = needed.guess;
-    if (start.name.isEmpty())
-        start.name = QFileInfo(path).completeBaseName();
-    CsvMappingDialog dialog(needed.bytes, start, parent);
-    if (dialog.exec() != QDialog::Accepted)
-        return std::nullopt;
-    const bills::CsvMapping mapping = dialog.mapping();
-    if (!import.isReadOnly())
-        guarded(context.dialogs, [&] { bills::saveMapping(import.database(), mapping); });
-    return mapping;
-}
-
-} // namespace
-
-bool importBill(const Context& context, const QString& booksPath, const BillReader& read,
-                QWidget* parent) {
-    const std::optional<QString> path = context.dialogs.openFileName(
-        QStringLiteral("导入账单"), QString(),
-        QStringLiteral("账单和对账单 (*.csv *.xlsx *.zip *.xls *.ofx *.qfx *.qif);;所有文件 (*)"));
-    if (!path)
-        return false;
-    const bills::PasswordPrompt prompt = [&context](const QString& file,
-                                                    bool again) -> std::optional<QString> {
-        if (again)
-            context.dialogs.showError(QStringLiteral("“%1”的密码不对").arg(file));
-        return context.dialogs.input(QStringLiteral("导入账单"),
-                                     QStringLiteral("请输入“%1”的密码：").arg(file), QString());
-    };
-    std::optional<bills::BillFile> bill;
-    std::unique_ptr<BillImport> import;
-    bills::StatementOptions options;
-    bool cancelled = false;
-    const bool opened = guarded(context.dialogs, [&] {
-        import = std::make_unique<BillImport>(booksPath, context.programFolder);
-        options.savedMappings = bills::loadMappings(import->database());
-    });
-    if (!opened)
-        return false;
-    // Read until the file is read, refused or cancelled: a statement that needs the user's
-    // word (its columns, its date order) is read again with the answer.
-    while (!bill && !cancelled) {
-        std::optional<bills::CsvMappingNeeded> needsMapping;
-        bool needsDateOrder = false;
-        const bool ok = guarded(context.dialogs, [&] {
-            try {
-                bill = read(*path, prompt, options);
-            } catch (const bills::ImportCancelled&) {
-                cancelled = true; // Cancel at the password: nothing imported, nothing said.
-            } catch (const bills::CsvMappingNeeded& needed) {
-                needsMapping = needed;
-            } catch (const bills::DateOrderUndecided&) {
-                needsDateOrder = true;
-            }
-        });
-        if (!ok)
-            return false;
-        if (needsMapping) {
-            options.mapping = askMapping(context, *import, *path, *needsMapping, parent);
-            cancelled = !options.mapping;
-        } else if (needsDateOrder) {
-            const std::optional<bills::DateOrder> order = askDateOrder(context.dialogs, *path);
-            cancelled = !order;
-            options.dateOrder = order.value_or(bills::DateOrder::Unknown);
-        }
-    }
-    if (!bill)
-        return false;
-    ImportWindow window(context, *import, *path, bill, parent);
-    window.exec();
-    return window.changedBooks();
 }

@@ -14,11 +14,6 @@ class QTableView;
 class QTableWidget;
 struct Context;
 
-// Reads a bill file as picked (readBillFile in the program; a test's own reader in tests),
-// with what the user told about a statement.
-using BillReader = std::function<bills::BillFile(
-    const QString& path, const bills::PasswordPrompt& prompt, const bills::StatementOptions&)>;
-
 // The import window (导入账单): the preview of a bill with a row for every row read, the
 // categories editable, a totals line, 导入 and 取消; and the list of earlier imports, each of
 // which can be taken back whole.
@@ -36,6 +31,9 @@ public:
     int written() const { return m_written; }
     // Whether the window wrote or took back anything (the ledger then reads its rows afresh).
     bool changedBooks() const { return m_changed; }
+    // Whether the window closed for the mapping step again (修改导入格式, for a file read
+    // through a kept import format).
+    bool reviewMappingAsked() const { return m_reviewMapping; }
 
     // 导入: writes the ticked rows and closes the window; 取消 closes it writing nothing.
     void importTicked();
@@ -58,11 +56,5 @@ private:
     QList<importbooks::ImportBatch> m_batches;
     int m_written = 0;
     bool m_changed = false;
+    bool m_reviewMapping = false;
 };
-
-// 导入 in the ledger: asks for a bill file, reads it (asking a zip's password through the input
-// box, the columns of a CSV of no known layout through the mapping step, the date order of a
-// QIF file that cannot tell), and shows the import window over the books at `booksPath`. Returns
-// whether the books changed (entries imported or an import taken back).
-bool importBill(const Context& context, const QString& booksPath, const BillReader& read,
-                QWidget* parent);

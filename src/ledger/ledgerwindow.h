@@ -1,6 +1,6 @@
 #pragma once
 
-#include "importer/importwindow.h"
+#include "importer/importflow.h"
 #include "ui/openwindow.h"
 #include "ui/tablewindow.h"
 
