@@ -234,6 +234,9 @@ void TestImportBooks::entriesTakeTheNumbersAfterTheLast() {
              (QList<QStringList>{{id(0), "2024-01-03", "10", "2"},
                                  {id(1), "2024-01-04", "0.1", "1"},
                                  {id(2), "2024-01-05", "0.2", "1"}}));
+    // The refund's record has no transaction number of its own.
+    QCOMPARE(
+        p.scalar(QStringLiteral("select count(*) from importentry where txno is null")).toInt(), 1);
     // The rows as stated point to the same entries.
     QCOMPARE(p.rows(QStringLiteral("select s.salaryid, s.adddate = m.adddate from importseen s "
                                    "join mysalary m on m.id = s.salaryid order by s.salaryid")),

@@ -1,5 +1,6 @@
 #include "import/importbooks.h"
 
+#include "data/boundstatement.h"
 #include "data/connection.h"
 #include "data/schema.h"
 #include "data/transactionguard.h"
@@ -34,26 +35,23 @@ void stageEntries(QSqlDatabase db, const bills::Preview& preview) {
     run(q, QStringLiteral("create temp table %1 (seq integer primary key, adddate, sz, szdl, "
                           "szxl, money, zffs, memo)")
                .arg(QLatin1String(kStagingTable)));
-    q.prepare(QStringLiteral("insert into temp.%1 (adddate, sz, szdl, szxl, money, zffs, memo) "
-                             "values (?, ?, ?, ?, ?, ?, ?)")
-                  .arg(QLatin1String(kStagingTable)));
-    const auto nullIfEmpty = [](const QString& s) {
-        return s.isEmpty() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(s);
-    };
+    q.finish();
+    BoundStatement insert(db, QStringLiteral("insert into temp.%1 (adddate, sz, szdl, szxl, "
+                                             "money, zffs, memo) values (?, ?, ?, ?, ?, ?, ?)")
+                                  .arg(QLatin1String(kStagingTable)));
     for (const bills::PreviewRow& r : preview.rows) {
         if (r.state != bills::RowState::New || !r.ticked)
             continue;
-        q.addBindValue(r.date.toString(Qt::ISODate));
-        q.addBindValue(r.direction);
-        q.addBindValue(nullIfEmpty(r.major));
-        q.addBindValue(nullIfEmpty(r.minor));
+        insert.bind(1, r.date.toString(Qt::ISODate));
+        insert.bind(2, r.direction);
+        insert.bindOrNull(3, r.major);
+        insert.bindOrNull(4, r.minor);
         // The decimal value of the exact amount: the nearest double to cents/100, as typed.
-        q.addBindValue(static_cast<double>(r.cents) / 100.0);
-        q.addBindValue(nullIfEmpty(r.method));
-        q.addBindValue(nullIfEmpty(r.memo));
-        exec(q);
+        insert.bind(5, static_cast<double>(r.cents) / 100.0);
+        insert.bindOrNull(6, r.method);
+        insert.bindOrNull(7, r.memo);
+        insert.exec();
     }
-    q.finish();
 }
 
 } // namespace
@@ -168,10 +166,9 @@ qint64 writeImportIn(QSqlDatabase db, const QString& file, const bills::Preview&
     run(q, QStringLiteral("drop table temp.%1").arg(QLatin1String(kStagingTable)));
     q.finish();
 
-    QSqlQuery record(db);
-    record.prepare(QStringLiteral(
-        "insert into importentry (salaryid, batchid, source, txno, rowkey, counterparty, "
-        "merchantno) values (?, ?, ?, ?, ?, ?, ?)"));
+    BoundStatement record(db, QStringLiteral("insert into importentry (salaryid, batchid, "
+                                             "source, txno, rowkey, counterparty, merchantno) "
+                                             "values (?, ?, ?, ?, ?, ?, ?)"));
     qint64 salaryId = lastId;
     for (const bills::PreviewRow& r : preview.rows) {
         if (r.state != bills::RowState::New || !r.ticked)
@@ -180,17 +177,16 @@ qint64 writeImportIn(QSqlDatabase db, const QString& file, const bills::Preview&
         QStringList keys{r.key};
         keys << r.absorbedKeys;
         for (const QString& key : keys) {
-            record.addBindValue(salaryId);
-            record.addBindValue(batchId);
-            record.addBindValue(source);
-            record.addBindValue(key == r.key ? r.txno : QString());
-            record.addBindValue(key);
-            record.addBindValue(r.counterparty);
-            record.addBindValue(key == r.key ? r.merchantNo : QString());
-            exec(record);
+            record.bind(1, salaryId);
+            record.bind(2, batchId);
+            record.bind(3, source);
+            record.bind(4, key == r.key ? r.txno : QString());
+            record.bind(5, key);
+            record.bind(6, r.counterparty);
+            record.bind(7, key == r.key ? r.merchantNo : QString());
+            record.exec();
         }
     }
-    record.finish();
     rememberRows(db, batchId, preview);
     return batchId;
 }
