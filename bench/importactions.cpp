@@ -134,29 +134,46 @@ QList<Action> importActions(const BooksFacts& facts) {
                                                       "values ('bill.csv', '支付宝', "
                                                       "'2026-12-31T10:00:00', 1)"));
                 batch.exec();
-                RawStatement entry(db, QStringLiteral("insert into mysalary (adddate, sz, szdl, "
-                                                      "szxl, money, zffs, memo) values (?, ?, ?, "
-                                                      "?, ?, ?, ?)"));
-                RawStatement record(db, QStringLiteral("insert into importentry (salaryid, "
-                                                       "batchid, source, txno, rowkey, "
-                                                       "counterparty, merchantno) values "
-                                                       "(last_insert_rowid(), 1, '支付宝', ?, ?, "
-                                                       "?, ?)"));
+                const qint64 lastId =
+                    db.integer(QStringLiteral("select coalesce(max(id), 0) from mysalary"));
+                db.run(QStringLiteral("create temp table importstaging (seq integer primary key, "
+                                      "adddate, sz, szdl, szxl, money, zffs, memo)"));
+                RawStatement stage(db, QStringLiteral("insert into temp.importstaging (adddate, "
+                                                      "sz, szdl, szxl, money, zffs, memo) values "
+                                                      "(?, ?, ?, ?, ?, ?, ?)"));
                 for (const bills::PreviewRow& r : state->preview.rows) {
                     if (r.state != bills::RowState::New || !r.ticked)
                         continue;
-                    entry.bindText(1, r.date.toString(Qt::ISODate));
-                    entry.bindText(2, r.direction);
-                    entry.bindText(3, r.major);
-                    entry.bindText(4, r.minor);
-                    entry.bindDouble(5, double(r.cents) / 100.0);
-                    entry.bindText(6, r.method);
-                    entry.bindText(7, r.memo);
-                    entry.exec();
-                    record.bindText(1, r.txno);
-                    record.bindText(2, r.key);
-                    record.bindText(3, r.counterparty);
-                    record.bindText(4, r.merchantNo);
+                    stage.bindText(1, r.date.toString(Qt::ISODate));
+                    stage.bindText(2, r.direction);
+                    stage.bindText(3, r.major);
+                    stage.bindText(4, r.minor);
+                    stage.bindDouble(5, double(r.cents) / 100.0);
+                    stage.bindText(6, r.method);
+                    stage.bindText(7, r.memo);
+                    stage.exec();
+                }
+                RawStatement entries(db, QStringLiteral("insert into mysalary (id, adddate, sz, "
+                                                        "szdl, szxl, money, zffs, memo) select ? "
+                                                        "+ seq, adddate, sz, szdl, szxl, money, "
+                                                        "zffs, memo from temp.importstaging "
+                                                        "order by seq"));
+                entries.bindInteger(1, lastId);
+                entries.exec();
+                db.run(QStringLiteral("drop table temp.importstaging"));
+                RawStatement record(db, QStringLiteral("insert into importentry (salaryid, "
+                                                       "batchid, source, txno, rowkey, "
+                                                       "counterparty, merchantno) values "
+                                                       "(?, 1, '支付宝', ?, ?, ?, ?)"));
+                qint64 entryId = lastId;
+                for (const bills::PreviewRow& r : state->preview.rows) {
+                    if (r.state != bills::RowState::New || !r.ticked)
+                        continue;
+                    record.bindInteger(1, ++entryId);
+                    record.bindText(2, r.txno);
+                    record.bindText(3, r.key);
+                    record.bindText(4, r.counterparty);
+                    record.bindText(5, r.merchantNo);
                     record.exec();
                 }
                 // The rows as stated, for statements of other sources.

@@ -52,7 +52,11 @@ private slots:
     void refundOfEarlierImportIsNegative();
     void takeBackRemovesExactlyOneImport();
     void deletedEntryIsForgotten();
+    void entriesTakeTheNumbersAfterTheLast_data();
+    void entriesTakeTheNumbersAfterTheLast();
+    void noEntryNumbersLeftRefuses();
     void allOrNone();
+    void writesAgainAfterARefusal();
     void readOnlyBooksRefuse();
     void commandLine_data();
     void commandLine();
@@ -191,6 +195,73 @@ void TestImportBooks::deletedEntryIsForgotten() {
     QCOMPARE(entries(p), 1);
 }
 
+void TestImportBooks::entriesTakeTheNumbersAfterTheLast_data() {
+    QTest::addColumn<QStringList>("before");
+    QTest::addColumn<int>("firstId");
+    const auto entry = [](int id) {
+        return QStringLiteral("insert into mysalary (id, adddate, sz, money) values (%1, "
+                              "'2023-06-01', '支出', 1)")
+            .arg(id);
+    };
+    QTest::newRow("empty ledger") << QStringList() << 1;
+    QTest::newRow("after the user's entries") << QStringList{entry(1), entry(2)} << 3;
+    QTest::newRow("gap before the last") << QStringList{entry(1), entry(7)} << 8;
+    QTest::newRow("last entry deleted")
+        << QStringList{entry(1), entry(2), entry(3),
+                       QStringLiteral("delete from mysalary where id = 3")}
+        << 3;
+}
+
+void TestImportBooks::entriesTakeTheNumbersAfterTheLast() {
+    QFETCH(QStringList, before);
+    QFETCH(int, firstId);
+    TestProgram p;
+    for (const QString& sql : before)
+        p.exec(sql);
+    const int userEntries = entries(p);
+    BillImport import(p.databasePath(), p.folder());
+    // A refund netted into its purchase: both rows' records point to the one entry.
+    QList<BillRow> bill = kJanuary;
+    bill << billRow("2024-01-07", "不计收支", "2.50", "滴滴出行", "退款", "a1_r", "退款成功");
+    const Preview preview = import.preview(alipay(bill));
+    QCOMPARE(totalsOf(preview).entries, 3);
+    const qint64 batch = import.write(QStringLiteral("bill.csv"), preview, kAt);
+    QVERIFY(batch > 0);
+    const auto id = [&](int n) { return QString::number(firstId + n); };
+    QCOMPARE(p.rows(QStringLiteral("select m.id, m.adddate, m.money, count(*) from importentry e "
+                                   "join mysalary m on m.id = e.salaryid group by m.id order by "
+                                   "m.id")),
+             (QList<QStringList>{{id(0), "2024-01-03", "10", "2"},
+                                 {id(1), "2024-01-04", "0.1", "1"},
+                                 {id(2), "2024-01-05", "0.2", "1"}}));
+    // The refund's record has no transaction number of its own.
+    QCOMPARE(
+        p.scalar(QStringLiteral("select count(*) from importentry where txno is null")).toInt(), 1);
+    // The rows as stated point to the same entries.
+    QCOMPARE(p.rows(QStringLiteral("select s.salaryid, s.adddate = m.adddate from importseen s "
+                                   "join mysalary m on m.id = s.salaryid order by s.salaryid")),
+             (QList<QStringList>{{id(0), "1"}, {id(1), "1"}, {id(2), "1"}}));
+    QCOMPARE(import.takeBack(batch), 3);
+    QCOMPARE(entries(p), userEntries);
+}
+
+void TestImportBooks::noEntryNumbersLeftRefuses() {
+    TestProgram p;
+    p.exec(QStringLiteral("insert into mysalary (id, adddate, sz, money) values "
+                          "(9223372036854775806, '2023-06-01', '支出', 1)"));
+    BillImport import(p.databasePath(), p.folder());
+    bool refused = false;
+    try {
+        import.write(QStringLiteral("a.csv"), import.preview(alipay(kJanuary)), kAt);
+    } catch (const AppError& e) {
+        refused = true;
+        QVERIFY(e.text().contains(QStringLiteral("no entry numbers left")));
+    }
+    QVERIFY(refused);
+    QCOMPARE(entries(p), 1);
+    QCOMPARE(p.scalar(QStringLiteral("select count(*) from importbatch")).toInt(), 0);
+}
+
 void TestImportBooks::allOrNone() {
     TestProgram p;
     // The books refuse the third entry: nothing of the import stays.
@@ -208,6 +279,20 @@ void TestImportBooks::allOrNone() {
     QCOMPARE(entries(p), 0);
     QCOMPARE(p.scalar(QStringLiteral("select count(*) from importbatch")).toInt(), 0);
     QCOMPARE(p.scalar(QStringLiteral("select count(*) from importentry")).toInt(), 0);
+}
+
+void TestImportBooks::writesAgainAfterARefusal() {
+    TestProgram p;
+    p.exec(QStringLiteral("create trigger refuse before insert on mysalary when new.money = 0.2 "
+                          "begin select raise(abort, 'refused'); end"));
+    BillImport import(p.databasePath(), p.folder());
+    const Preview preview = import.preview(alipay(kJanuary));
+    QVERIFY_THROWS_EXCEPTION(AppError, import.write(QStringLiteral("a.csv"), preview, kAt));
+    // Nothing of the refused write is left on the connection to stand in the way of the next.
+    p.exec(QStringLiteral("drop trigger refuse"));
+    QVERIFY(import.write(QStringLiteral("a.csv"), preview, kAt) > 0);
+    QCOMPARE(entries(p), 3);
+    QCOMPARE(p.scalar(QStringLiteral("select count(*) from importentry")).toInt(), 3);
 }
 
 void TestImportBooks::readOnlyBooksRefuse() {

@@ -1,5 +1,6 @@
 #include "import/importbooks.h"
 
+#include "data/boundstatement.h"
 #include "data/connection.h"
 #include "data/schema.h"
 #include "data/transactionguard.h"
@@ -9,6 +10,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
+#include <limits>
 
 namespace importbooks {
 
@@ -22,6 +24,34 @@ void run(QSqlQuery& q, const QString& sql) {
 void exec(QSqlQuery& q) {
     if (!q.exec())
         throwSqlError(q.lastError());
+}
+
+// The temporary table the ticked rows wait in before they go into the ledger together.
+constexpr const char* kStagingTable = "importstaging";
+
+// Puts the ticked new rows of `preview` into the staging table, numbered from 1 in their order.
+void stageEntries(QSqlDatabase db, const bills::Preview& preview) {
+    QSqlQuery q(db);
+    run(q, QStringLiteral("create temp table %1 (seq integer primary key, adddate, sz, szdl, "
+                          "szxl, money, zffs, memo)")
+               .arg(QLatin1String(kStagingTable)));
+    q.finish();
+    BoundStatement insert(db, QStringLiteral("insert into temp.%1 (adddate, sz, szdl, szxl, "
+                                             "money, zffs, memo) values (?, ?, ?, ?, ?, ?, ?)")
+                                  .arg(QLatin1String(kStagingTable)));
+    for (const bills::PreviewRow& r : preview.rows) {
+        if (r.state != bills::RowState::New || !r.ticked)
+            continue;
+        insert.bind(1, r.date.toString(Qt::ISODate));
+        insert.bind(2, r.direction);
+        insert.bindOrNull(3, r.major);
+        insert.bindOrNull(4, r.minor);
+        // The decimal value of the exact amount: the nearest double to cents/100, as typed.
+        insert.bind(5, static_cast<double>(r.cents) / 100.0);
+        insert.bindOrNull(6, r.method);
+        insert.bindOrNull(7, r.memo);
+        insert.exec();
+    }
 }
 
 } // namespace
@@ -107,45 +137,56 @@ qint64 writeImportIn(QSqlDatabase db, const QString& file, const bills::Preview&
     batch.addBindValue(count);
     exec(batch);
     const qint64 batchId = batch.lastInsertId().toLongLong();
-    QSqlQuery entry(db);
-    entry.prepare(QStringLiteral("insert into mysalary (adddate, sz, szdl, szxl, money, zffs, "
-                                 "memo) values (?, ?, ?, ?, ?, ?, ?)"));
-    QSqlQuery record(db);
-    record.prepare(QStringLiteral(
-        "insert into importentry (salaryid, batchid, source, txno, rowkey, counterparty, "
-        "merchantno) values (?, ?, ?, ?, ?, ?, ?)"));
-    const auto nullIfEmpty = [](const QString& s) {
-        return s.isEmpty() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(s);
-    };
+    batch.finish();
+    // The entries take the numbers after the ledger's last one, in the order of the bill.
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    run(q, QStringLiteral("select coalesce(max(id), 0) from mysalary"));
+    const qint64 lastId = q.next() ? q.value(0).toLongLong() : 0;
+    q.finish();
+    if (lastId > std::numeric_limits<qint64>::max() - count)
+        throw AppError(
+            QStringLiteral("The ledger has no entry numbers left for %1 new entries.").arg(count));
+    stageEntries(db, preview);
+    // One statement for all the entries. A statement on mysalary keeps a statement journal
+    // (its triggers write, its expression indexes may fail), and copies into it every page it
+    // changes, 64 KiB each: row by row that was every touched page again for each row, in one
+    // statement each page is copied once.
+    q.prepare(QStringLiteral("insert into mysalary (id, adddate, sz, szdl, szxl, money, zffs, "
+                             "memo) select ? + seq, adddate, sz, szdl, szxl, money, zffs, memo "
+                             "from temp.%1 order by seq")
+                  .arg(QLatin1String(kStagingTable)));
+    q.addBindValue(lastId);
+    exec(q);
+    const int written = q.numRowsAffected();
+    q.finish();
+    if (written != count)
+        throw AppError(
+            QStringLiteral("The import wrote %1 of its %2 entries.").arg(written).arg(count));
+    run(q, QStringLiteral("drop table temp.%1").arg(QLatin1String(kStagingTable)));
+    q.finish();
+
+    BoundStatement record(db, QStringLiteral("insert into importentry (salaryid, batchid, "
+                                             "source, txno, rowkey, counterparty, merchantno) "
+                                             "values (?, ?, ?, ?, ?, ?, ?)"));
+    qint64 salaryId = lastId;
     for (const bills::PreviewRow& r : preview.rows) {
         if (r.state != bills::RowState::New || !r.ticked)
             continue;
-        entry.addBindValue(r.date.toString(Qt::ISODate));
-        entry.addBindValue(r.direction);
-        entry.addBindValue(nullIfEmpty(r.major));
-        entry.addBindValue(nullIfEmpty(r.minor));
-        // The decimal value of the exact amount: the nearest double to cents/100, as typed.
-        entry.addBindValue(static_cast<double>(r.cents) / 100.0);
-        entry.addBindValue(nullIfEmpty(r.method));
-        entry.addBindValue(nullIfEmpty(r.memo));
-        exec(entry);
-        const qint64 salaryId = entry.lastInsertId().toLongLong();
+        ++salaryId;
         QStringList keys{r.key};
         keys << r.absorbedKeys;
         for (const QString& key : keys) {
-            record.addBindValue(salaryId);
-            record.addBindValue(batchId);
-            record.addBindValue(source);
-            record.addBindValue(key == r.key ? r.txno : QString());
-            record.addBindValue(key);
-            record.addBindValue(r.counterparty);
-            record.addBindValue(key == r.key ? r.merchantNo : QString());
-            exec(record);
+            record.bind(1, salaryId);
+            record.bind(2, batchId);
+            record.bind(3, source);
+            record.bind(4, key == r.key ? r.txno : QString());
+            record.bind(5, key);
+            record.bind(6, r.counterparty);
+            record.bind(7, key == r.key ? r.merchantNo : QString());
+            record.exec();
         }
     }
-    entry.finish();
-    record.finish();
-    batch.finish();
     rememberRows(db, batchId, preview);
     return batchId;
 }

@@ -1,11 +1,13 @@
 #include "import/importseen.h"
 
+#include "data/boundstatement.h"
 #include "data/connection.h"
 
 #include <QHash>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
+#include <optional>
 
 namespace importbooks {
 
@@ -14,10 +16,6 @@ namespace {
 void exec(QSqlQuery& q) {
     if (!q.exec())
         throwSqlError(q.lastError());
-}
-
-QVariant textOrNull(const QString& s) {
-    return s.isEmpty() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(s);
 }
 
 // The source a stored name stands for; nothing for a name no source has.
@@ -57,16 +55,16 @@ void rememberRows(QSqlDatabase db, qint64 batchId, const bills::Preview& preview
     QSqlQuery known(db);
     known.prepare(QStringLiteral("select count(*) from importseen where source = ? and rowkey = ? "
                                  "and salaryid is null"));
-    QSqlQuery insert(db);
-    insert.prepare(QStringLiteral(
-        "insert into importseen (batchid, salaryid, source, rowkey, adddate, cents, direction, "
-        "method, bank, account, rowtext, memo) values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+    BoundStatement insert(db, QStringLiteral("insert into importseen (batchid, salaryid, source, "
+                                             "rowkey, adddate, cents, direction, method, bank, "
+                                             "account, rowtext, memo) values (?, ?, ?, ?, ?, ?, "
+                                             "?, ?, ?, ?, ?, ?)"));
     const QString source = bills::sourceName(preview.source);
     for (const bills::PreviewRow& r : preview.rows) {
         const bills::ImportedEntry& e = r.asStated;
         if (!e.date.isValid())
             continue; // a row not made from a bill: nothing stated to remember
-        QVariant salaryId(QMetaType(QMetaType::LongLong));
+        std::optional<qint64> salaryId;
         if (r.state == bills::RowState::New && r.ticked) {
             QList<qint64>& ids = entryOfKey[r.key];
             if (ids.isEmpty())
@@ -83,21 +81,23 @@ void rememberRows(QSqlDatabase db, qint64 batchId, const bills::Preview& preview
         } else {
             continue;
         }
-        insert.addBindValue(batchId);
-        insert.addBindValue(salaryId);
-        insert.addBindValue(source);
-        insert.addBindValue(r.key);
-        insert.addBindValue(e.date.toString(Qt::ISODate));
-        insert.addBindValue(e.cents);
-        insert.addBindValue(e.direction);
-        insert.addBindValue(textOrNull(e.method));
-        insert.addBindValue(textOrNull(e.bank));
-        insert.addBindValue(textOrNull(e.account));
-        insert.addBindValue(textOrNull(e.text));
-        insert.addBindValue(textOrNull(e.memo));
-        exec(insert);
+        insert.bind(1, batchId);
+        if (salaryId)
+            insert.bind(2, *salaryId);
+        else
+            insert.bindNull(2);
+        insert.bind(3, source);
+        insert.bind(4, r.key);
+        insert.bind(5, e.date.toString(Qt::ISODate));
+        insert.bind(6, qint64(e.cents));
+        insert.bind(7, e.direction);
+        insert.bindOrNull(8, e.method);
+        insert.bindOrNull(9, e.bank);
+        insert.bindOrNull(10, e.account);
+        insert.bindOrNull(11, e.text);
+        insert.bindOrNull(12, e.memo);
+        insert.exec();
     }
-    insert.finish();
 }
 
 QList<bills::ImportedEntry> rememberedBetween(QSqlDatabase db, const QDate& from, const QDate& to) {
