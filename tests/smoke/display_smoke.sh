@@ -2,7 +2,8 @@
 # A person at a real display: the real program under Xvfb with a window manager, driven by
 # real key presses through the X server (XTest, via xdotool). Types a ledger entry, a savings
 # deposit and a loan cell by cell, reaches 保存 by keyboard, and reads the books; then imports
-# a bill through 导入, changing a category in the preview, and imports the same bill again.
+# a bill through 导入, changing a category in the preview, imports the same bill again, and
+# imports a bank statement of no known layout through the mapping step.
 # Usage: display_smoke.sh PROGRAM LISTS_FOLDER
 set -euo pipefail
 
@@ -234,6 +235,30 @@ keys Return
 window 收支管理 >/dev/null
 expect "select count(*) from importbatch" "1"
 expect "select count(*) from mysalary" "4"
+
+# A statement of a bank no reader knows: the mapping step by keyboard (Alt and the underlined
+# letter to a field, Down to a column, Enter for 确定), then the preview and 导入.
+cat >"$work/bank.csv" <<CSV
+Posted,Details,Value
+2026-11-05,Salary,8000.00
+2026-11-06,Rent,-2500.00
+CSV
+keys ctrl+i
+window 导入账单 >/dev/null
+xdotool type --delay 20 "$work/bank.csv"
+keys Return
+window 设置导入格式 >/dev/null
+keys alt+d Down alt+a Down Down Down
+shot import-mapping
+keys Return
+sleep 1
+window 导入账单 >/dev/null
+keys Return
+expect "select adddate, sz, printf('%.2f', money) from mysalary where adddate like '2026-11-%' \
+order by adddate" "2026-11-05|收入|8000.00
+2026-11-06|支出|2500.00"
+expect "select name from importmapping" "bank"
+window 收支管理 >/dev/null
 keys alt+F4
 window Quenvard >/dev/null
-echo "display smoke: ledger entry, savings deposit and loan typed and saved by keyboard; a bill imported"
+echo "display smoke: ledger entry, savings deposit and loan typed and saved by keyboard; a bill imported; a bank statement mapped and imported"
