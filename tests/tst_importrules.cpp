@@ -61,6 +61,8 @@ private slots:
     void skipped();
     void paymentMethod_data();
     void paymentMethod();
+    void statementCardMethod_data();
+    void statementCardMethod();
     void remark_data();
     void remark();
     void statedRefund_data();
@@ -163,6 +165,34 @@ void TestImportRules::paymentMethod() {
     QFETCH(QStringList, methods);
     QFETCH(QString, expected);
     QCOMPARE(paymentMethodFor(source, method, methods), expected);
+}
+
+// A bank's statement names no payment method: its rows were paid with the statement's card,
+// where the user's list has that entry.
+void TestImportRules::statementCardMethod_data() {
+    QTest::addColumn<Source>("source");
+    QTest::addColumn<QString>("layout");
+    QTest::addColumn<QStringList>("methods");
+    QTest::addColumn<QString>("expected");
+    const QStringList all = sampleLists().paymentMethods;
+    QTest::newRow("icbc debit") << Source::Icbc << "debit-2024" << all << "银行卡";
+    QTest::newRow("icbc credit card") << Source::Icbc << "credit" << all << "信用卡";
+    QTest::newRow("ccb") << Source::Ccb << "xls" << all << "银行卡";
+    QTest::newRow("not in the user's list") << Source::Icbc << "debit" << QStringList{"现金"} << "";
+    QTest::newRow("qif names none") << Source::Qif << "" << all << "";
+}
+
+void TestImportRules::statementCardMethod() {
+    QFETCH(Source, source);
+    QFETCH(QString, layout);
+    QFETCH(QStringList, methods);
+    QFETCH(QString, expected);
+    BillFile bill =
+        billOf(source, {billRow("2024-03-11", "支出", "25.00", "某超市", "消费", "fp:1", "", "")});
+    bill.layout = layout;
+    CategoryLists lists = sampleLists();
+    lists.paymentMethods = methods;
+    QCOMPARE(previewBill(bill, lists, sampleMap(), {}).rows.first().method, expected);
 }
 
 void TestImportRules::remark_data() {

@@ -119,6 +119,17 @@ QString paymentMethodFor(Source source, const QString& method, const QStringList
     return !target.isEmpty() && methods.contains(target) ? target : m;
 }
 
+// What a bank's own statement was paid with when its rows name nothing: the card of the
+// statement (信用卡 for a credit card's, 银行卡 otherwise); empty for the other sources.
+QString statementMethod(const BillFile& bill) {
+    if (bill.source == Source::Icbc)
+        return bill.layout == QLatin1String("credit") ? QStringLiteral("信用卡")
+                                                      : QStringLiteral("银行卡");
+    if (bill.source == Source::Ccb)
+        return QStringLiteral("银行卡");
+    return QString();
+}
+
 QString remarkOf(const BillRow& row) {
     const QString counterparty = meaningful(row.counterparty);
     const QString goods = meaningful(row.goods);
@@ -190,6 +201,9 @@ Preview previewBill(const BillFile& bill, const CategoryLists& lists, const Cate
     const qsizetype n = bill.rows.size();
     QHash<QString, int> known = books.keys;
     QList<bool> refund(n, false);
+    QString cardMethod = statementMethod(bill);
+    if (!lists.paymentMethods.contains(cardMethod))
+        cardMethod.clear(); // never a method the user's list lacks
 
     // Each row on its own: what it is, and whether the books hold it already.
     for (qsizetype i = 0; i < n; ++i) {
@@ -204,6 +218,8 @@ Preview previewBill(const BillFile& bill, const CategoryLists& lists, const Cate
         r.key = rowKey(b);
         r.memo = remarkOf(b);
         r.method = paymentMethodFor(source, b.method, lists.paymentMethods);
+        if (r.method.isEmpty())
+            r.method = cardMethod;
         r.direction = directionOf(b);
         refund[i] = isRefund(source, b);
         std::optional<QString> skip = skipReason(source, b);
