@@ -187,7 +187,7 @@ qint64 writeImportIn(QSqlDatabase db, const QString& file, const bills::Preview&
             record.exec();
         }
     }
-    rememberRows(db, batchId, preview);
+    rememberRows(db, batchId, lastId + 1, preview);
     return batchId;
 }
 

@@ -106,11 +106,13 @@ bills::StatementOptions statementOptions(const Options& o, const QSqlDatabase& d
     statement.dateOrder = o.dateOrder;
     statement.savedMappings = bills::loadMappings(db);
     if (o.mapping) {
-        statement.mapping = bills::findMappingByName(db, *o.mapping);
+        QStringList names;
+        for (const bills::CsvMapping& m : statement.savedMappings) {
+            if (m.name == *o.mapping)
+                statement.mapping = m;
+            names << m.name;
+        }
         if (!statement.mapping) {
-            QStringList names;
-            for (const bills::CsvMapping& m : statement.savedMappings)
-                names << m.name;
             throw AppError(names.isEmpty()
                                ? QStringLiteral("没有名为“%1”的导入格式；还没有保存过任何导入格式")
                                      .arg(*o.mapping)

@@ -3,7 +3,6 @@
 #include "data/boundstatement.h"
 #include "data/connection.h"
 
-#include <QHash>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
@@ -39,19 +38,9 @@ bool hasSeenTable(QSqlDatabase db) {
 
 } // namespace
 
-void rememberRows(QSqlDatabase db, qint64 batchId, const bills::Preview& preview) {
-    // The entries the import wrote, by the row key each came from, in the order written.
-    QHash<QString, QList<qint64>> entryOfKey;
-    QSqlQuery q(db);
-    q.setForwardOnly(true);
-    q.prepare(
-        QStringLiteral("select rowkey, salaryid from importentry where batchid = ? order by id"));
-    q.addBindValue(batchId);
-    exec(q);
-    while (q.next())
-        entryOfKey[q.value(0).toString()] << q.value(1).toLongLong();
-    q.finish();
-
+void rememberRows(QSqlDatabase db, qint64 batchId, qint64 firstEntryId,
+                  const bills::Preview& preview) {
+    qint64 nextEntryId = firstEntryId;
     QSqlQuery known(db);
     known.prepare(QStringLiteral("select count(*) from importseen where source = ? and rowkey = ? "
                                  "and salaryid is null"));
@@ -66,10 +55,7 @@ void rememberRows(QSqlDatabase db, qint64 batchId, const bills::Preview& preview
             continue; // a row not made from a bill: nothing stated to remember
         std::optional<qint64> salaryId;
         if (r.state == bills::RowState::New && r.ticked) {
-            QList<qint64>& ids = entryOfKey[r.key];
-            if (ids.isEmpty())
-                continue;
-            salaryId = ids.takeFirst();
+            salaryId = nextEntryId++;
         } else if (r.state == bills::RowState::Skipped && bills::movesMoneyWithBank(e)) {
             known.addBindValue(source);
             known.addBindValue(r.key);

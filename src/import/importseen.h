@@ -17,10 +17,12 @@ namespace importbooks {
 
 inline constexpr const char* kSeenTable = "importseen";
 
-// Remembers the rows of `preview` that rememberedRows() names, as rows of import `batchId`,
+// Remembers the rows of `preview` that rememberedRows() names, as rows of import `batchId`
+// whose ticked new rows became the entries numbered from `firstEntryId` on, in their order,
 // inside the caller's transaction. A skipped row of the same source and row key remembered
 // before is not remembered twice.
-void rememberRows(QSqlDatabase db, qint64 batchId, const bills::Preview& preview);
+void rememberRows(QSqlDatabase db, qint64 batchId, qint64 firstEntryId,
+                  const bills::Preview& preview);
 
 // The rows remembered with dates from `from` to `to` (both included), oldest first; none when
 // the books have no such table (read-only books of an older version).

@@ -181,6 +181,7 @@ void CsvMappingDialog::fillColumns() {
     at.encoding = m_encoding->currentText();
     at.headerRow = m_headerRow->value() - 1;
     m_titles = bills::columnTitles(m_bytes, at);
+    m_header = bills::headerKey(m_titles);
     for (QComboBox* box : m_columnBoxes) {
         const QSignalBlocker block(box);
         const int chosen = box->count() > 0 ? columnOf(box) : -1;
@@ -236,7 +237,7 @@ bills::CsvMapping CsvMappingDialog::mapping() const {
     m.name = m_name->text().trimmed();
     m.encoding = m_encoding->currentText();
     m.headerRow = m_headerRow->value() - 1;
-    m.header = bills::headerOf(m_bytes, m);
+    m.header = m_header;
     m.dateColumn = columnOf(m_date);
     // A format picked from the list carries it as data; one typed in is the text itself.
     const int picked = m_dateFormat->findText(m_dateFormat->currentText());
@@ -260,9 +261,12 @@ bills::CsvMapping CsvMappingDialog::mapping() const {
 }
 
 QString CsvMappingDialog::problem() const {
+    return problemOf(mapping());
+}
+
+QString CsvMappingDialog::problemOf(const bills::CsvMapping& m) const {
     if (m_titles.isEmpty())
         return QStringLiteral("第 %1 行不是表头").arg(m_headerRow->value());
-    const bills::CsvMapping m = mapping();
     if (const QString lack = bills::mappingProblem(m); !lack.isEmpty())
         return lack;
     if (m.name.isEmpty())
@@ -280,9 +284,10 @@ void CsvMappingDialog::update() {
     for (QWidget* w : std::initializer_list<QWidget*>{m_direction, m_incomeTexts, m_expenseTexts})
         w->setEnabled(style == bills::AmountStyle::AmountAndDirection);
 
-    QString problem = this->problem();
-    m_preview->setRowCount(0);
     const bills::CsvMapping m = mapping();
+    const QString lack = problemOf(m);
+    QString problem = lack;
+    m_preview->setRowCount(0);
     if (bills::mappingProblem(m).isEmpty() && !m_titles.isEmpty()) {
         try {
             const bills::BillFile file = bills::readMappedCsv(m_bytes, m);
@@ -306,5 +311,5 @@ void CsvMappingDialog::update() {
         }
     }
     m_problem->setText(problem);
-    m_buttons->button(QDialogButtonBox::Ok)->setEnabled(this->problem().isEmpty());
+    m_buttons->button(QDialogButtonBox::Ok)->setEnabled(lack.isEmpty());
 }

@@ -31,13 +31,15 @@ public:
     QString problem() const;
 
 private:
+    QString problemOf(const bills::CsvMapping& m) const;
     void fillColumns();
     void update();
     void showMapping(const bills::CsvMapping& m);
     QComboBox* addColumnBox(const QString& objectName);
 
     QByteArray m_bytes;
-    QStringList m_titles;
+    QStringList m_titles; // at the chosen header row, cleaned
+    QString m_header;     // the same as headerKey() writes it
     QLineEdit* m_name = nullptr;
     QComboBox* m_encoding = nullptr;
     QSpinBox* m_headerRow = nullptr;
