@@ -177,15 +177,12 @@ QList<Action> importActions(const BooksFacts& facts) {
                     record.exec();
                 }
                 // The rows as stated, for statements of other sources.
-                db.run(QStringLiteral("select rowkey, salaryid from importentry where batchid = "
-                                      "1 order by id"));
                 RawStatement seen(db, QStringLiteral("insert into importseen (batchid, salaryid, "
                                                      "source, rowkey, adddate, cents, direction, "
                                                      "method, bank, account, rowtext, memo) "
                                                      "values (1, ?, '支付宝', ?, ?, ?, ?, ?, "
                                                      "null, null, ?, ?)"));
-                qint64 salaryId = db.integer(QStringLiteral("select min(salaryid) from "
-                                                            "importentry where batchid = 1"));
+                qint64 salaryId = lastId + 1;
                 for (const bills::PreviewRow& r : state->preview.rows) {
                     if (r.state != bills::RowState::New || !r.ticked)
                         continue;
